@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/signalcloser.h"
+#include "mainwindow/form1.h"
+
+namespace quorrel {
+
+// The program's life is the life of its main window: built and loaded before
+// it is shown, and ended by the first close request, whatever its source.
+class Application : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Application(Platform platform);
+
+    // Loads the main window and shows it; false after a fatal error, when no
+    // window has been shown.
+    bool start();
+
+    // Serves events until the main window has been closed; the exit status.
+    int exec();
+
+    Form1 &form() { return m_form; }
+
+    // The desktop session is ending: the same close request as any other.
+    void endSession();
+
+private:
+    Form1 m_form;
+    SignalCloser m_signals;
+};
+
+} // namespace quorrel

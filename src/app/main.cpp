@@ -1,0 +1,32 @@
+#include "app/application.h"
+#include "mainwindow/displayfont.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+
+int main(int argc, char *argv[])
+{
+    // The frameless main window and the About window's fixed place need a
+    // window system that honours client placement: XWayland on a Wayland
+    // desktop, unless the user chose a platform.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorrel"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORREL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("quorrel"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    quorrel::registerDisplayFontSubstitutes();
+
+    quorrel::SystemClock clock;
+    quorrel::QtMessageBoxes boxes;
+    quorrel::DesktopUrlOpener urls;
+    quorrel::BoxFatalErrors fatal;
+    quorrel::Application quorrel(
+        {clock, boxes, urls, fatal, quorrel::Twips::forScreen(QApplication::primaryScreen())});
+    if (!quorrel.start())
+        return EXIT_FAILURE;
+    return quorrel.exec();
+}

@@ -1,0 +1,36 @@
+#include "mainwindow/displayfont.h"
+
+#include <QPalette>
+#include <QWidget>
+
+namespace quorrel {
+
+void registerDisplayFontSubstitutes()
+{
+    // Proportional gothic faces first, as the original face is proportional.
+    QFont::insertSubstitutions(kDisplayFamily.toString(),
+                               {QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"),
+                                QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"),
+                                QStringLiteral("IPAGothic"), QStringLiteral("TakaoPGothic")});
+}
+
+QFont displayFont()
+{
+    QFont font(kDisplayFamily.toString());
+    font.setPointSizeF(15.75);
+    font.setWeight(QFont::Bold);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+void applyDisplayStyle(QWidget *label)
+{
+    label->setFont(displayFont());
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, kDisplayColour);
+    label->setPalette(palette);
+}
+
+} // namespace quorrel

@@ -1,0 +1,238 @@
+#include "mainwindow/form1.h"
+
+#include "about/frmabout.h"
+#include "mainwindow/displayfont.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace quorrel {
+
+namespace {
+
+// Initial slot texts, shown until the schedule file is read.
+QString initialTime(int slot)
+{
+    switch (slot) {
+    case 0: return QStringLiteral("3:18:45");
+    case 1: return QStringLiteral("3:18:55");
+    case 2: return QStringLiteral("3:19:00");
+    default: return QStringLiteral("Text1");
+    }
+}
+
+QString initialMessage(int slot)
+{
+    return slot == 0 ? QStringLiteral("表示文字") : QStringLiteral("Text2");
+}
+
+QString indexed(QStringView name, int index)
+{
+    return name.toString() + u'(' + QString::number(index) + u')';
+}
+
+// Picture boxes show their picture unscaled from the top-left corner,
+// clipped, and take part in the focus order.
+QLabel *makePictureBox(QWidget *parent, const QString &name, const QRect &geometry,
+                       const QString &resource)
+{
+    auto *box = new QLabel(parent);
+    box->setObjectName(name);
+    box->setGeometry(geometry);
+    box->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    box->setFocusPolicy(Qt::StrongFocus);
+    box->setPixmap(QPixmap(resource));
+    return box;
+}
+
+} // namespace
+
+Form1::Form1(Platform platform, QWidget *parent)
+    : QMainWindow(parent, Qt::Window | Qt::FramelessWindowHint), m_platform(platform)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Quorrelver.1.0"));
+    setWindowIcon(QIcon(QStringLiteral(":/quorrel.ico")));
+    buildControls();
+    buildMenus();
+
+    Timer1.setInterval(100);
+    Timer2.setInterval(1000);
+    Timer3.setInterval(1000);
+    connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(&Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+    connect(&Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
+    Timer1.start();
+    Timer2.start();
+    Timer3.start();
+}
+
+Form1::~Form1()
+{
+    delete m_about;
+}
+
+void Form1::buildControls()
+{
+    const Twips &tw = m_platform.twips;
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(tw.toPixels(5205), tw.toPixels(5445));
+    setCentralWidget(client);
+    // No sizing border: the window keeps the size of its menu bar and client.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    Command2 = new QPushButton(QStringLiteral("予定表を書き込む"), client);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setGeometry(tw.rect(1440, 120, 2295, 375));
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+
+    Label1 = new QLabel(QStringLiteral("Label1"), client);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(tw.rect(240, 600, 2655, 375));
+    applyDisplayStyle(Label1);
+
+    Label2 = new QLabel(QStringLiteral("Label2"), client);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(tw.rect(3120, 600, 2055, 375));
+    applyDisplayStyle(Label2);
+
+    Picture1 = makePictureBox(client, QStringLiteral("Picture1"), tw.rect(120, 1200, 5055, 4215),
+                              QStringLiteral(":/placeholder.bmp"));
+
+    // The schedule panel lies exactly over the picture and hides it when shown.
+    auto *panel = new QWidget(Picture1);
+    panel->setObjectName(QStringLiteral("Picture3"));
+    panel->setGeometry(tw.rect(0, 0, 5055, 4215));
+    panel->setFocusPolicy(Qt::StrongFocus);
+    panel->setAutoFillBackground(true);
+    panel->hide();
+    Picture3 = panel;
+
+    for (int i = 0; i < kSlotCount; ++i) {
+        Text1[i] = new QLineEdit(initialTime(i), Picture3);
+        Text1[i]->setObjectName(indexed(u"Text1", i));
+        Text1[i]->setGeometry(tw.rect(0, 360 * i, 1455, 375));
+        Text2[i] = new QLineEdit(initialMessage(i), Picture3);
+        Text2[i]->setObjectName(indexed(u"Text2", i));
+        Text2[i]->setGeometry(tw.rect(1680, 360 * i, 3255, 375));
+    }
+
+    // Holders of the two half-day pictures, below the client area.
+    Picture2[0] = makePictureBox(client, indexed(u"Picture2", 0), tw.rect(1680, 6600, 615, 1335),
+                                 QStringLiteral(":/morning.bmp"));
+    Picture2[1] = makePictureBox(client, indexed(u"Picture2", 1), tw.rect(3240, 6600, 615, 1335),
+                                 QStringLiteral(":/afternoon.bmp"));
+
+    // Right of the client area: reached only through the focus order.
+    Command1 = new QPushButton(QStringLiteral("Command1"), client);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(tw.rect(6960, 960, 2415, 855));
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+
+    QList<QWidget *> order{Picture1, Picture2[0], Picture2[1], Picture3};
+    for (int i = 0; i < kSlotCount; ++i)
+        order << Text1[i] << Text2[i];
+    order << Command2 << Command1;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void Form1::buildMenus()
+{
+    // Inside the window, so that a global menu cannot take the only way to
+    // the commands away from a window without a title bar.
+    menuBar()->setNativeMenuBar(false);
+
+    menuFile = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    menuFile->setObjectName(QStringLiteral("menuFile"));
+    menuSchedule = menuFile->addAction(QStringLiteral("予定表の書き込み(&S)"), this,
+                                       &Form1::menuSchedule_Click);
+    menuSchedule->setObjectName(QStringLiteral("menuSchedule"));
+    bou0 = menuFile->addSeparator();
+    bou0->setObjectName(QStringLiteral("bou0"));
+    menuEnd = menuFile->addAction(QStringLiteral("終了(&E)"), this, &Form1::menuEnd_Click);
+    menuEnd->setObjectName(QStringLiteral("menuEnd"));
+
+    menuHelp = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    menuHelp->setObjectName(QStringLiteral("menuHelp"));
+    menuOnline =
+        menuHelp->addAction(QStringLiteral("オンラインヘルプ(&0)"), this, &Form1::menuOnline_Click);
+    menuOnline->setObjectName(QStringLiteral("menuOnline"));
+    menuVersion =
+        menuHelp->addAction(QStringLiteral("バージョン情報(&V)"), this, &Form1::menuVersion_Click);
+    menuVersion->setObjectName(QStringLiteral("menuVersion"));
+}
+
+QList<Slot> Form1::schedule() const
+{
+    QList<Slot> result;
+    for (int i = 0; i < kSlotCount; ++i)
+        result.append({Text1[i]->text(), Text2[i]->text()});
+    return result;
+}
+
+void Form1::setSchedule(const QList<Slot> &records)
+{
+    for (int i = 0; i < kSlotCount && i < records.size(); ++i) {
+        Text1[i]->setText(records[i].time);
+        Text2[i]->setText(records[i].message);
+    }
+}
+
+bool Form1::Form_Load()
+{
+    showHalfDayPicture(m_platform.clock.now().time());
+
+    const QString path = kScheduleFileName.toString();
+    const LoadResult loaded = loadScheduleFile(path);
+    switch (loaded.status) {
+    case LoadResult::Status::Missing:
+        // First run: the initial texts stand, and the first close creates the file.
+        return true;
+    case LoadResult::Status::Loaded: setSchedule(loaded.records); return true;
+    case LoadResult::Status::Failed: break;
+    }
+    // Starting with the initial texts would overwrite the user's schedule at
+    // the first close, so an unreadable file stops the start.
+    m_platform.fatal.report(QStringLiteral("予定表ファイル「%1」を読み込めません。")
+                                .arg(QDir::current().absoluteFilePath(path)),
+                            loaded.error);
+    return false;
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    Form_QueryUnload();
+    event->accept();
+}
+
+void Form1::Form_QueryUnload()
+{
+    // Served once: later requests (a signal during the logout, say) find the
+    // schedule already written.
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    Timer1.stop();
+    Timer2.stop();
+    Timer3.stop();
+
+    const QString path = kScheduleFileName.toString();
+    const QString why = saveScheduleFile(path, schedule());
+    if (!why.isEmpty()) {
+        m_exitStatus = 1;
+        m_platform.fatal.report(
+            QStringLiteral("予定表ファイル「%1」に書き込めません。前の内容は残っています。")
+                .arg(QDir::current().absoluteFilePath(path)),
+            why);
+    }
+    emit unloaded();
+}
+
+} // namespace quorrel

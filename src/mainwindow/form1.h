@@ -1,0 +1,108 @@
+#pragma once
+
+#include "platform/platform.h"
+#include "schedule/schedulefile.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <array>
+#include <deque>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+namespace quorrel {
+
+class frmAbout;
+
+// The main window: the eleven schedule slots over the half-day picture, the
+// date and time labels, and the alarm. The slot fields are the schedule; there
+// is no copy of it anywhere else.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit Form1(Platform platform, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Chooses the picture and reads the schedule file; false after a fatal
+    // error has been reported, and the window must not be shown.
+    bool Form_Load();
+
+    QList<Slot> schedule() const;
+    void setSchedule(const QList<Slot> &records);
+
+    // The About window, created and loaded on first use; null before.
+    frmAbout *about() const;
+
+    // Non-zero once a save has failed.
+    int exitStatus() const { return m_exitStatus; }
+
+    static const QUrl &homePage();
+
+signals:
+    // The close request has been served: the schedule is written (or the
+    // failure reported) and the timers are stopped.
+    void unloaded();
+
+public slots:
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer3_Timer();
+    void Command1_Click();
+    void Command2_Click();
+    void menuSchedule_Click();
+    void menuEnd_Click();
+    void menuOnline_Click();
+    void menuVersion_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void Form_QueryUnload();
+    void showHalfDayPicture(const QTime &time);
+    void prepareAlert();
+    frmAbout *aboutInstance();
+
+    Platform m_platform;
+
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Picture1 = nullptr;
+    QWidget *Picture3 = nullptr;
+    std::array<QLabel *, 2> Picture2{};
+    std::array<QLineEdit *, kSlotCount> Text1{};
+    std::array<QLineEdit *, kSlotCount> Text2{};
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QTimer Timer1;
+    QTimer Timer2;
+    QTimer Timer3;
+
+    QMenu *menuFile = nullptr;
+    QAction *menuSchedule = nullptr;
+    QAction *bou0 = nullptr;
+    QAction *menuEnd = nullptr;
+    QMenu *menuHelp = nullptr;
+    QAction *menuOnline = nullptr;
+    QAction *menuVersion = nullptr;
+
+    QPointer<frmAbout> m_about;
+
+    // Clock texts the time label has shown and the alarm has not yet judged.
+    std::deque<QString> m_unjudged;
+    QString m_lastShown;
+    bool m_alerting = false;
+    bool m_unloaded = false;
+    int m_exitStatus = 0;
+};
+
+} // namespace quorrel

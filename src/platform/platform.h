@@ -1,0 +1,91 @@
+#pragma once
+
+// The operating-system services the windows need and the tests replace: the
+// clock, modal boxes, the browser, fatal-error reports and the twips scale.
+// Everything is handed to the windows through their constructors.
+
+#include <QDateTime>
+#include <QRect>
+#include <QString>
+
+class QScreen;
+class QUrl;
+class QWidget;
+
+namespace quorrel {
+
+// Captions every box the program shows.
+inline constexpr QStringView kAppTitle = u"Quorrel";
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0;
+};
+
+class SystemClock final : public Clock {
+public:
+    QDateTime now() const override;
+};
+
+enum class BoxIcon { None, Critical };
+
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // Modal: returns once the user has dismissed the box.
+    virtual void show(QWidget *parent, const QString &text, BoxIcon icon) = 0;
+};
+
+class QtMessageBoxes final : public MessageBoxes {
+public:
+    void show(QWidget *parent, const QString &text, BoxIcon icon) override;
+};
+
+class UrlOpener {
+public:
+    virtual ~UrlOpener() = default;
+    virtual bool open(const QUrl &url) = 0;
+};
+
+class DesktopUrlOpener final : public UrlOpener {
+public:
+    bool open(const QUrl &url) override;
+};
+
+// Reports an error the program cannot go on from. The caller then ends the
+// program with a failure status; the report itself only tells the user.
+class FatalErrors {
+public:
+    virtual ~FatalErrors() = default;
+    virtual void report(const QString &what, const QString &why) = 0;
+};
+
+class BoxFatalErrors final : public FatalErrors {
+public:
+    void report(const QString &what, const QString &why) override;
+};
+
+// Layouts are given in twips (1/1440 inch); Qt places widgets in pixels.
+class Twips {
+public:
+    explicit Twips(qreal logicalDpi) : m_dpi(logicalDpi) {}
+    static Twips forScreen(const QScreen *screen);
+
+    int toPixels(int twips) const;
+    QRect rect(int left, int top, int width, int height) const;
+    qreal dpi() const { return m_dpi; }
+
+private:
+    qreal m_dpi;
+};
+
+struct Platform {
+    Clock &clock;
+    MessageBoxes &boxes;
+    UrlOpener &urls;
+    FatalErrors &fatal;
+    Twips twips;
+};
+
+} // namespace quorrel
