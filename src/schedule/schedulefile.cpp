@@ -151,7 +151,9 @@ QString saveScheduleFile(const QString &path, const QList<Slot> &records)
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
     const QByteArray bytes = encodeScheduleText(formatSchedule(records));
-    if (file.write(bytes) != bytes.size()) {
+    // commit() does not see a failure of the final flush of Qt's write
+    // buffer (a full disk, a size limit), so flush and check here.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString why = file.errorString();
         file.cancelWriting();
         return why;

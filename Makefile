@@ -1,0 +1,50 @@
+# make run     install what is missing, build, start build/quorrel here
+# make test    install what is missing, build, run every test
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+CTEST_FLAGS ?=
+
+.PHONY: all build run test test-sanitize bench fuzz format format-check clean
+
+all: build
+
+build:
+	scripts/install-deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+run:
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  echo "Quorrel needs a graphical desktop, and there is none here (neither DISPLAY nor WAYLAND_DISPLAY is set): try 'xvfb-run make run'." >&2; \
+	  exit 1; \
+	fi
+	$(MAKE) --no-print-directory build
+	./$(BUILD)/quorrel
+
+test:
+	scripts/install-deps test
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
+
+# The unit tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize:
+	$(MAKE) --no-print-directory test BUILD=build-sanitize \
+	  CMAKE_FLAGS="$(CMAKE_FLAGS) -DQUORREL_SANITIZE=ON" CTEST_FLAGS="-L unit"
+
+bench: build
+	scripts/bench $(BUILD)
+
+fuzz:
+	scripts/install-deps test
+	scripts/fuzz $(or $(SECONDS),60)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf build build-sanitize fuzz-build

@@ -1,0 +1,84 @@
+# Helpers for the end-to-end tests: start the real program in a folder of its
+# own, find its windows, and check what it leaves on disk.
+set -euo pipefail
+
+QUORREL=$(readlink -f "$1")
+WORK=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$WORK"' EXIT
+# The program's current folder holds only what the test puts there.
+mkdir "$WORK/here"
+cd "$WORK/here"
+export XDG_RUNTIME_DIR="$WORK/.runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# start_quorrel [PREFIX...]: starts the program here, with an optional command
+# in front (faketime ...); sets PID. Its stderr goes to $WORK/stderr.
+start_quorrel() {
+  # Through a pipe: a size limit on the program must not cut its own report.
+  "$@" "$QUORREL" 2> >(cat >"$WORK/stderr") &
+  PID=$!
+}
+
+# windows NAME-PATTERN: the ids of the program's visible windows whose title
+# matches (xdotool's own --name also matches the window class).
+windows() {
+  local id
+  for id in $(xdotool search --onlyvisible --pid "$PID" --name '' 2>/dev/null); do
+    xdotool getwindowname "$id" 2>/dev/null | grep -qE "$1" && echo "$id"
+  done
+  true
+}
+
+# wait_window NAME-PATTERN: prints the id of the program's visible window.
+wait_window() {
+  local id
+  for _ in $(seq 200); do
+    id=$(windows "$1" | head -1)
+    if [[ -n $id ]]; then
+      echo "$id"
+      return
+    fi
+    kill -0 "$PID" 2>/dev/null || fail "the program ended before showing '$1': $(cat "$WORK/stderr")"
+    sleep 0.05
+  done
+  fail "no window '$1' appeared"
+}
+
+# count_windows NAME-PATTERN
+count_windows() {
+  windows "$1" | wc -l
+}
+
+# wait_exit: waits for the program to end (10 s at most); sets STATUS.
+wait_exit() {
+  for _ in $(seq 200); do
+    kill -0 "$PID" 2>/dev/null || break
+    sleep 0.05
+  done
+  kill -0 "$PID" 2>/dev/null && fail "the program did not end"
+  STATUS=0
+  wait "$PID" || STATUS=$?
+}
+
+# focus WINDOW-ID: gives the window the keyboard (there is no window manager).
+focus() {
+  xdotool windowfocus --sync "$1"
+  sleep 0.2
+}
+
+# expect_file BYTES-AS-PRINTF-FORMAT
+expect_file() {
+  printf "$1" >"$WORK/expected"
+  cmp -s "$WORK/expected" savefile.txt || {
+    echo "expected:" >&2
+    od -c "$WORK/expected" | head -20 >&2
+    echo "found:" >&2
+    od -c savefile.txt | head -20 >&2
+    fail "savefile.txt is not as expected"
+  }
+}
