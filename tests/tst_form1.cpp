@@ -21,8 +21,8 @@ namespace {
 
 QByteArray initialFile()
 {
-    return "3:18:45," + QStringLiteral("表示文字").toUtf8() + "\r\n3:18:55,Text2\r\n3:19:00,Text2\r\n"
-           + QByteArray("Text1,Text2\r\n").repeated(8);
+    return "3:18:45," + QStringLiteral("表示文字").toUtf8()
+           + "\r\n3:18:55,Text2\r\n3:19:00,Text2\r\n" + QByteArray("Text1,Text2\r\n").repeated(8);
 }
 
 } // namespace
@@ -145,8 +145,8 @@ void TestForm1::focusOrderPassesHiddenSlots()
     QCOMPARE(chainFrom(control<QWidget>("Picture1"), 5), hidden);
 
     control<QWidget>("Picture3")->show();
-    const QStringList shown{"Picture2(0)", "Picture2(1)", "Picture3", "Text1(0)", "Text2(0)",
-                            "Text1(1)"};
+    const QStringList shown{"Picture2(0)", "Picture2(1)", "Picture3",
+                            "Text1(0)",    "Text2(0)",    "Text1(1)"};
     QCOMPARE(chainFrom(control<QWidget>("Picture1"), 6), shown);
     QCOMPARE(chainFrom(control<QWidget>("Text2(10)"), 2), (QStringList{"Command2", "Command1"}));
 }
@@ -158,12 +158,14 @@ void TestForm1::menusHaveAccessKeysAndNoShortcuts()
     QStringList items;
     for (QMenu *menu : {control<QMenu>("menuFile"), control<QMenu>("menuHelp")})
         for (QAction *action : menu->actions()) {
-            items << action->objectName() + u'=' + (action->isSeparator() ? QStringLiteral("-") : action->text());
+            items << action->objectName() + u'='
+                         + (action->isSeparator() ? QStringLiteral("-") : action->text());
             QVERIFY(action->shortcut().isEmpty());
             QVERIFY(!action->isCheckable());
         }
-    QCOMPARE(items, (QStringList{"menuSchedule=予定表の書き込み(&S)", "bou0=-", "menuEnd=終了(&E)",
-                                 "menuOnline=オンラインヘルプ(&0)", "menuVersion=バージョン情報(&V)"}));
+    QCOMPARE(items,
+             (QStringList{"menuSchedule=予定表の書き込み(&S)", "bou0=-", "menuEnd=終了(&E)",
+                          "menuOnline=オンラインヘルプ(&0)", "menuVersion=バージョン情報(&V)"}));
     QVERIFY(!form->menuBar()->isNativeMenuBar());
 }
 

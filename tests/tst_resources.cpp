@@ -20,7 +20,8 @@ void TestResources::bitmaps_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<qint64>("bytes");
-    QTest::newRow("morning") << QStringLiteral(":/morning.bmp") << QSize(334, 130) << qint64(130574);
+    QTest::newRow("morning") << QStringLiteral(":/morning.bmp") << QSize(334, 130)
+                             << qint64(130574);
     QTest::newRow("afternoon") << QStringLiteral(":/afternoon.bmp") << QSize(334, 130)
                                << qint64(130574);
     QTest::newRow("placeholder") << QStringLiteral(":/placeholder.bmp") << QSize(512, 384)
@@ -37,13 +38,17 @@ void TestResources::bitmaps()
     const QByteArray data = file.readAll();
     QCOMPARE(data.size(), bytes);
     QVERIFY(data.startsWith("BM"));
-    const auto field16 = [&](int offset) { return qFromLittleEndian<quint16>(data.constData() + offset); };
-    const auto field32 = [&](int offset) { return qFromLittleEndian<quint32>(data.constData() + offset); };
-    QCOMPARE(field32(14), 40u);                   // BITMAPINFOHEADER
+    const auto field16 = [&](int offset) {
+        return qFromLittleEndian<quint16>(data.constData() + offset);
+    };
+    const auto field32 = [&](int offset) {
+        return qFromLittleEndian<quint32>(data.constData() + offset);
+    };
+    QCOMPARE(field32(14), 40u); // BITMAPINFOHEADER
     QCOMPARE(field32(18), quint32(size.width()));
     QCOMPARE(field32(22), quint32(size.height()));
-    QCOMPARE(field16(28), quint16(24));          // bits per pixel
-    QCOMPARE(field32(30), 0u);                    // uncompressed
+    QCOMPARE(field16(28), quint16(24)); // bits per pixel
+    QCOMPARE(field32(30), 0u);          // uncompressed
     QCOMPARE(QImageReader(path).size(), size);
 }
 
@@ -53,7 +58,9 @@ void TestResources::icon()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray data = file.readAll();
     QCOMPARE(data.size(), 1078);
-    const auto field16 = [&](int offset) { return qFromLittleEndian<quint16>(data.constData() + offset); };
+    const auto field16 = [&](int offset) {
+        return qFromLittleEndian<quint16>(data.constData() + offset);
+    };
     QCOMPARE(field16(2), quint16(1)); // an icon, not a cursor
     QCOMPARE(field16(4), quint16(2));
     const int sizes[] = {32, 16};
@@ -61,7 +68,7 @@ void TestResources::icon()
         const char *entry = data.constData() + 6 + 16 * i;
         QCOMPARE(int(quint8(entry[0])), sizes[i]);
         QCOMPARE(int(quint8(entry[1])), sizes[i]);
-        QCOMPARE(int(quint8(entry[2])), 16);                   // colours
+        QCOMPARE(int(quint8(entry[2])), 16);                         // colours
         QCOMPARE(qFromLittleEndian<quint16>(entry + 6), quint16(4)); // bits per pixel
     }
 

@@ -112,8 +112,8 @@ void TestScheduleFile::readsMalformedFiles_data()
     QTest::addColumn<QStringList>("items"); // time and message, record after record
 
     QTest::newRow("empty file") << QString() << QStringList();
-    QTest::newRow("fewer than eleven")
-        << QStringLiteral("1:00:00,a\r\n2:00:00,b\r\n") << QStringList{"1:00:00", "a", "2:00:00", "b"};
+    QTest::newRow("fewer than eleven") << QStringLiteral("1:00:00,a\r\n2:00:00,b\r\n")
+                                       << QStringList{"1:00:00", "a", "2:00:00", "b"};
     QStringList elevenRecords;
     for (int i = 0; i < 14; ++i)
         elevenRecords << QString::number(i) << QStringLiteral("m");
@@ -175,7 +175,8 @@ void TestScheduleFile::refusesTextInNoKnownEncoding()
 {
     TemporaryCurrentDir dir;
     // A UTF-8 byte-order mark is skipped ...
-    QVERIFY(writeFile(QStringLiteral("savefile.txt"), "\xEF\xBB\xBF" "1:00:00,a\r\n"));
+    QVERIFY(writeFile(QStringLiteral("savefile.txt"), "\xEF\xBB\xBF"
+                                                      "1:00:00,a\r\n"));
     QCOMPARE(loadScheduleFile(QStringLiteral("savefile.txt")).records,
              (QList<Slot>{{QStringLiteral("1:00:00"), QStringLiteral("a")}}));
     // ... but bytes that are neither UTF-8 nor Shift-JIS are not guessed at.

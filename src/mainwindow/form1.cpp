@@ -61,6 +61,9 @@ Form1::Form1(Platform platform, QWidget *parent)
     buildControls();
     buildMenus();
 
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer2.setObjectName(QStringLiteral("Timer2"));
+    Timer3.setObjectName(QStringLiteral("Timer3"));
     Timer1.setInterval(100);
     Timer2.setInterval(1000);
     Timer3.setInterval(1000);

@@ -83,9 +83,9 @@ private:
     std::array<QLineEdit *, kSlotCount> Text2{};
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;
-    QTimer Timer1;
-    QTimer Timer2;
-    QTimer Timer3;
+    QTimer Timer1{this};
+    QTimer Timer2{this};
+    QTimer Timer3{this};
 
     QMenu *menuFile = nullptr;
     QAction *menuSchedule = nullptr;

@@ -82,3 +82,18 @@ expect_file() {
     fail "savefile.txt is not as expected"
   }
 }
+
+# pixel WINDOW-ID X Y-FROM-BOTTOM: "R G B" of a pixel of the window, its row
+# counted from the bottom edge (the menu bar's height varies with the font).
+pixel() {
+  import -window "$1" "$WORK/shot.png"
+  local height
+  height=$(identify -format '%h' "$WORK/shot.png")
+  convert "$WORK/shot.png" -format "%[fx:int(255*p{$2,$((height - $3))}.r)] %[fx:int(255*p{$2,$((height - $3))}.g)] %[fx:int(255*p{$2,$((height - $3))}.b)]\n" info:
+}
+
+# start_quorrel_at "YYYY-MM-DD HH:MM:SS": the program's clock starts at that
+# local time and runs on from there (its timers keep the real clock).
+start_quorrel_at() {
+  start_quorrel env DONT_FAKE_MONOTONIC=1 faketime -f "@$1"
+}
