@@ -1,6 +1,7 @@
 # make run     install what is missing, build, start build/quorrel here
 # make test    install what is missing, build, run every test
 BUILD ?= build
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 CTEST_FLAGS ?=
@@ -38,7 +39,7 @@ bench: build
 
 fuzz:
 	scripts/install-deps test
-	scripts/fuzz $(or $(SECONDS),60)
+	scripts/fuzz $(FUZZ_SECONDS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -22,6 +22,7 @@ private slots:
     void sessionEndSavesOnce();
     void exitCommandEndsTheEventLoop();
     void unreadableFileShowsNoWindow();
+    void versionAgreesWithTheMetainfo();
 };
 
 void TestApplication::signalClosesAndSavesOnce_data()
@@ -89,6 +90,16 @@ void TestApplication::unreadableFileShowsNoWindow()
     QVERIFY(!app.start());
     QVERIFY(!app.form().isVisible());
     QCOMPARE(fakes.fatal.reports.size(), 1);
+}
+
+void TestApplication::versionAgreesWithTheMetainfo()
+{
+    setApplicationIdentity();
+    QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.00.0005"));
+    QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("com.example.Quorrel"));
+    const QByteArray metainfo = readFile(QStringLiteral(QUORREL_METAINFO));
+    QVERIFY(metainfo.contains("<release version=\""
+                              + QCoreApplication::applicationVersion().toUtf8() + '"'));
 }
 
 QTEST_MAIN(TestApplication)

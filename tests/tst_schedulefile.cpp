@@ -89,6 +89,7 @@ void TestScheduleFile::roundTripsAwkwardTexts_data()
     QTest::newRow("japanese") << QStringLiteral("表示文字～①ｱｲｳ");
     QTest::newRow("line breaks") << QStringLiteral("a\r\nb\rc\nd");
     QTest::newRow("empty") << QString();
+    QTest::newRow("starts like a byte-order mark") << QStringLiteral("\uFEFF1:00:00");
     QTest::newRow("long") << QStringLiteral("長い予定,").repeated(5000);
 }
 
@@ -97,7 +98,7 @@ void TestScheduleFile::roundTripsAwkwardTexts()
     QFETCH(QString, text);
     QList<Slot> schedule = emptySchedule();
     for (int i = 0; i < kSlotCount; ++i)
-        schedule[i] = {i % 2 ? text : QStringLiteral("3:19:00"), i % 3 ? text : QString()};
+        schedule[i] = {i % 2 ? QStringLiteral("3:19:00") : text, i % 3 ? text : QString()};
 
     TemporaryCurrentDir dir;
     QCOMPARE(saveScheduleFile(QStringLiteral("savefile.txt"), schedule), QString());

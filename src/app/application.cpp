@@ -5,6 +5,13 @@
 
 namespace quorrel {
 
+void setApplicationIdentity()
+{
+    QApplication::setApplicationName(QStringLiteral("Quorrel"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORREL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral(QUORREL_APP_ID));
+}
+
 Application::Application(Platform platform) : m_form(platform)
 {
     // The About window may still be open: the program ends with the main window.

@@ -5,6 +5,9 @@
 
 namespace quorrel {
 
+// Name, version and desktop entry of the running program.
+void setApplicationIdentity();
+
 // The program's life is the life of its main window: built and loaded before
 // it is shown, and ended by the first close request, whatever its source.
 class Application : public QObject {

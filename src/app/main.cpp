@@ -14,9 +14,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorrel"));
-    QApplication::setApplicationVersion(QStringLiteral(QUORREL_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("quorrel"));
+    quorrel::setApplicationIdentity();
     QApplication::setQuitOnLastWindowClosed(false);
     quorrel::registerDisplayFontSubstitutes();
 

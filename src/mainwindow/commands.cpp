@@ -11,7 +11,7 @@ namespace quorrel {
 
 const QUrl &Form1::homePage()
 {
-    static const QUrl page(QStringLiteral("http://www.example.com/quorrel/"));
+    static const QUrl page(QStringLiteral(QUORREL_HOME_PAGE));
     return page;
 }
 

@@ -23,7 +23,9 @@ bool needsQuotes(const QString &text)
 {
     if (text.isEmpty())
         return false;
-    if (isBlank(text.front()) || isBlank(text.back()))
+    // A leading U+FEFF would be taken for the byte-order mark at the start of
+    // the file and dropped.
+    if (isBlank(text.front()) || isBlank(text.back()) || text.front() == QChar::ByteOrderMark)
         return true;
     return std::any_of(text.cbegin(), text.cend(),
                        [](QChar c) { return c == u',' || c == u'"' || isLineEnd(c); });

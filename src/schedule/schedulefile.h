@@ -17,7 +17,8 @@ struct Slot {
 
 // Eleven lines "time,message" CR LF, slot 0 first. A text is put in double
 // quotes (inner quotes doubled) only when it could not be read back bare: it
-// holds a comma, a quote or a line break, or starts or ends with a blank.
+// holds a comma, a quote or a line break, starts or ends with a blank, or
+// starts with U+FEFF.
 QString formatSchedule(const QList<Slot> &records);
 
 // Reads records of two items each; an item ends at a comma or a line end (CR
