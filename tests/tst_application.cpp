@@ -90,6 +90,8 @@ void TestApplication::unreadableFileShowsNoWindow()
     QVERIFY(!app.start());
     QVERIFY(!app.form().isVisible());
     QCOMPARE(fakes.fatal.reports.size(), 1);
+    QVERIFY(fakes.fatal.reports[0].contains(dir.filePath("savefile.txt")));
+    QVERIFY(QFileInfo(dir.filePath("savefile.txt")).isDir()); // untouched
 }
 
 void TestApplication::versionAgreesWithTheMetainfo()

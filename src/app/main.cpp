@@ -1,5 +1,4 @@
 #include "app/application.h"
-#include "mainwindow/displayfont.h"
 
 #include <QApplication>
 
@@ -16,7 +15,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     quorrel::setApplicationIdentity();
     QApplication::setQuitOnLastWindowClosed(false);
-    quorrel::registerDisplayFontSubstitutes();
 
     quorrel::SystemClock clock;
     quorrel::QtMessageBoxes boxes;

@@ -5,7 +5,9 @@
 
 namespace quorrel {
 
-void registerDisplayFontSubstitutes()
+namespace {
+
+void registerSubstitutes()
 {
     // Proportional gothic faces first, as the original face is proportional.
     QFont::insertSubstitutions(kDisplayFamily.toString(),
@@ -14,8 +16,12 @@ void registerDisplayFontSubstitutes()
                                 QStringLiteral("IPAGothic"), QStringLiteral("TakaoPGothic")});
 }
 
+} // namespace
+
 QFont displayFont()
 {
+    static const bool registered = (registerSubstitutes(), true);
+    Q_UNUSED(registered);
     QFont font(kDisplayFamily.toString());
     font.setPointSizeF(15.75);
     font.setWeight(QFont::Bold);

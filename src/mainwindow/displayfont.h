@@ -12,10 +12,8 @@ namespace quorrel {
 inline constexpr QStringView kDisplayFamily = u"ＭＳ Ｐゴシック";
 inline constexpr QColor kDisplayColour{0, 0, 192}; // dark blue
 
-// Registers the Japanese faces that stand in for the display family; called
-// once before the first window is built (idempotent).
-void registerDisplayFontSubstitutes();
-
+// The display font; its family is mapped to the installed Japanese faces
+// that stand in for it the first time it is asked for.
 QFont displayFont();
 
 // Display font and colour for a label.
