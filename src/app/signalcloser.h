@@ -6,7 +6,7 @@ class QSocketNotifier;
 
 namespace quorrel {
 
-// Turns SIGTERM, SIGINT and SIGHUP into a call of `onSignal` on the UI thread,
+// Turns SIGTERM, SIGINT and SIGHUP into the signal `signalled` on the UI thread,
 // through a socket pair, so that the program closes (and saves) in order.
 class SignalCloser : public QObject {
     Q_OBJECT
@@ -14,8 +14,6 @@ class SignalCloser : public QObject {
 public:
     explicit SignalCloser(QObject *parent = nullptr);
     ~SignalCloser() override;
-
-    bool isInstalled() const { return m_notifier != nullptr; }
 
 signals:
     void signalled(int signalNumber);

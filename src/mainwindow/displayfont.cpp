@@ -25,9 +25,6 @@ QFont displayFont()
     QFont font(kDisplayFamily.toString());
     font.setPointSizeF(15.75);
     font.setWeight(QFont::Bold);
-    font.setItalic(false);
-    font.setUnderline(false);
-    font.setStrikeOut(false);
     return font;
 }
 

@@ -74,7 +74,6 @@ public:
 
     int toPixels(int twips) const;
     QRect rect(int left, int top, int width, int height) const;
-    qreal dpi() const { return m_dpi; }
 
 private:
     qreal m_dpi;
