@@ -1,15 +1,12 @@
 // The clock display, the alarm and the half-day picture, on a fake clock with
 // the timers' slots called as their ticks would fall.
 
-#include "mainwindow/form1.h"
-#include "support/fakes.h"
+#include "support/formfixture.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <QTest>
-
-#include <memory>
 
 using namespace quorrel;
 using namespace quorrel::test;
@@ -25,7 +22,7 @@ QDateTime at(const QString &time, int dayOffset = 0)
 
 } // namespace
 
-class TestClock : public QObject {
+class TestClock : public QObject, private FormFixture {
     Q_OBJECT
 
 private slots:
@@ -44,8 +41,7 @@ private slots:
 private:
     QLineEdit *field(const char *name, int slot) const
     {
-        return form->findChild<QLineEdit *>(
-            QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(slot));
+        return control<QLineEdit>(QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(slot));
     }
     void setSlot(int slot, const QString &time, const QString &message)
     {
@@ -57,33 +53,23 @@ private:
     // present time; the alarm's first tick comes `alarmPhase` ms in. Ticks due
     // while a slot runs come as soon as it returns, as with QTimer.
     void run(const QDateTime &end, int alarmPhase, quint32 seed);
-    qint64 picture() const { return form->findChild<QLabel *>("Picture1")->pixmap().cacheKey(); }
+    qint64 picture() const { return control<QLabel>("Picture1")->pixmap().cacheKey(); }
     qint64 holder(int index) const
     {
-        return form->findChild<QLabel *>(QStringLiteral("Picture2(%1)").arg(index))
-            ->pixmap()
-            .cacheKey();
+        return control<QLabel>(QStringLiteral("Picture2(%1)").arg(index))->pixmap().cacheKey();
     }
-
-    std::unique_ptr<TemporaryCurrentDir> dir;
-    std::unique_ptr<FakePlatform> fakes;
-    std::unique_ptr<Form1> form;
 };
 
 void TestClock::init()
 {
-    dir = std::make_unique<TemporaryCurrentDir>();
-    fakes = std::make_unique<FakePlatform>();
-    form = std::make_unique<Form1>(fakes->platform());
+    createForm();
     for (int i = 0; i < kSlotCount; ++i)
         setSlot(i, QString(), QString());
 }
 
 void TestClock::cleanup()
 {
-    form.reset();
-    fakes.reset();
-    dir.reset();
+    destroyForm();
 }
 
 void TestClock::run(const QDateTime &end, int alarmPhase, quint32 seed)
@@ -120,7 +106,7 @@ void TestClock::wholeDayAlertsEachSlotOnce()
     setSlot(8, "Label2", "initial label text");
     setSlot(9, "12:00:00", "m9");
     setSlot(10, "", "empty time");
-    QVERIFY(form->findChild<QWidget *>("Picture3")->isHidden()); // hidden fields still alert
+    QVERIFY(control("Picture3")->isHidden()); // hidden fields still alert
 
     fakes->clock.time = at("23:59:58.000", -1);
     run(at("0:00:02.000", 1), 437, 20261206);
@@ -169,7 +155,7 @@ void TestClock::sameTimeAlertsBothWhileFirstBoxIsHeld()
             form->Timer1_Timer();
             form->Timer3_Timer(); // must not stack a second box
         }
-        QCOMPARE(form->findChild<QLabel *>("Label2")->text(), QStringLiteral("3:19:05"));
+        QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("3:19:05"));
         QCOMPARE(fakes->boxes.shown.size(), 1);
     };
     fakes->clock.time = at("3:18:59.000");
@@ -191,8 +177,8 @@ void TestClock::alertRestoresAMinimisedWindow()
 
 void TestClock::dateLabelChangesAfterMidnight()
 {
-    auto *date = form->findChild<QLabel *>("Label1");
-    auto *time = form->findChild<QLabel *>("Label2");
+    auto *date = control<QLabel>("Label1");
+    auto *time = control<QLabel>("Label2");
     fakes->clock.time = at("23:59:59.950");
     form->Timer1_Timer();
     QCOMPARE(date->text(), QStringLiteral("2026/12/06"));

@@ -2,8 +2,7 @@
 
 #include "about/frmabout.h"
 #include "mainwindow/displayfont.h"
-#include "mainwindow/form1.h"
-#include "support/fakes.h"
+#include "support/formfixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,12 +11,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <memory>
-
 using namespace quorrel;
 using namespace quorrel::test;
 
-class TestCommands : public QObject {
+class TestCommands : public QObject, private FormFixture {
     Q_OBJECT
 
 private slots:
@@ -35,13 +32,6 @@ private slots:
     void escapeDoesNotCloseAboutButCloseUnloadsIt();
 
 private:
-    template <typename T = QWidget> T *control(const QString &name) const
-    {
-        auto *found = form->findChild<T *>(name);
-        if (!found)
-            qFatal("no control %s", qPrintable(name));
-        return found;
-    }
     void command(const char *name) { control<QAction>(QLatin1String(name))->trigger(); }
     static int aboutWindows()
     {
@@ -50,17 +40,11 @@ private:
             count += qobject_cast<frmAbout *>(widget) && widget->isVisible();
         return count;
     }
-
-    std::unique_ptr<TemporaryCurrentDir> dir;
-    std::unique_ptr<FakePlatform> fakes;
-    std::unique_ptr<Form1> form;
 };
 
 void TestCommands::init()
 {
-    dir = std::make_unique<TemporaryCurrentDir>();
-    fakes = std::make_unique<FakePlatform>();
-    form = std::make_unique<Form1>(fakes->platform());
+    createForm();
     QVERIFY(form->Form_Load());
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
@@ -68,9 +52,7 @@ void TestCommands::init()
 
 void TestCommands::cleanup()
 {
-    form.reset();
-    fakes.reset();
-    dir.reset();
+    destroyForm();
 }
 
 void TestCommands::togglesTheSchedulePanel_data()

@@ -1,8 +1,7 @@
 // The main window as built, loaded and closed.
 
 #include "mainwindow/displayfont.h"
-#include "mainwindow/form1.h"
-#include "support/fakes.h"
+#include "support/formfixture.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,12 +12,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <memory>
-
 using namespace quorrel;
 using namespace quorrel::test;
 
-class TestForm1 : public QObject {
+class TestForm1 : public QObject, private FormFixture {
     Q_OBJECT
 
 private slots:
@@ -38,32 +35,17 @@ private slots:
     void failedSaveIsReported();
 
 private:
-    template <typename T = QWidget> T *control(const QString &name) const
-    {
-        auto *found = form->findChild<T *>(name);
-        if (!found)
-            qFatal("no control %s", qPrintable(name));
-        return found;
-    }
     QString text(const QString &name) const { return control<QLineEdit>(name)->text(); }
-
-    std::unique_ptr<TemporaryCurrentDir> dir;
-    std::unique_ptr<FakePlatform> fakes;
-    std::unique_ptr<Form1> form;
 };
 
 void TestForm1::init()
 {
-    dir = std::make_unique<TemporaryCurrentDir>();
-    fakes = std::make_unique<FakePlatform>();
-    form = std::make_unique<Form1>(fakes->platform());
+    createForm();
 }
 
 void TestForm1::cleanup()
 {
-    form.reset();
-    fakes.reset();
-    dir.reset();
+    destroyForm();
 }
 
 void TestForm1::placesControlsInTwips_data()
