@@ -9,7 +9,7 @@ namespace {
 
 void registerSubstitutes()
 {
-    // Proportional gothic faces first, as the original face is proportional.
+    // Proportional gothic faces first: the display family is a proportional face.
     QFont::insertSubstitutions(kDisplayFamily.toString(),
                                {QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"),
                                 QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"),
