@@ -5,13 +5,15 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 CTEST_FLAGS ?=
+DEPS ?=
 
 .PHONY: all build run test test-sanitize bench fuzz format format-check clean
 
 all: build
 
+# DEPS=test installs the test tools as well.
 build:
-	scripts/install-deps
+	scripts/install-deps $(DEPS)
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
@@ -24,9 +26,7 @@ run:
 	./$(BUILD)/quorrel
 
 test:
-	scripts/install-deps test
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
-	cmake --build $(BUILD) -j $(JOBS)
+	$(MAKE) --no-print-directory build DEPS=test
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
 
 # The unit tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer.

@@ -17,25 +17,25 @@ class TestApplication : public QObject {
     Q_OBJECT
 
 private slots:
-    void signalClosesAndSavesOnce_data();
-    void signalClosesAndSavesOnce();
-    void sessionEndSavesOnce();
-    void exitCommandEndsTheEventLoop();
+    void everyWayOutSavesOnce_data();
+    void everyWayOutSavesOnce();
     void unreadableFileShowsNoWindow();
     void versionAgreesWithTheMetainfo();
 };
 
-void TestApplication::signalClosesAndSavesOnce_data()
+void TestApplication::everyWayOutSavesOnce_data()
 {
-    QTest::addColumn<int>("signalNumber");
-    QTest::newRow("SIGTERM") << SIGTERM;
-    QTest::newRow("SIGINT") << SIGINT;
-    QTest::newRow("SIGHUP") << SIGHUP;
+    QTest::addColumn<QString>("way");
+    QTest::newRow("SIGTERM") << "SIGTERM";
+    QTest::newRow("SIGINT") << "SIGINT";
+    QTest::newRow("SIGHUP") << "SIGHUP";
+    QTest::newRow("end of the desktop session") << "session";
+    QTest::newRow("exit command") << "exit";
 }
 
-void TestApplication::signalClosesAndSavesOnce()
+void TestApplication::everyWayOutSavesOnce()
 {
-    QFETCH(int, signalNumber);
+    QFETCH(QString, way);
     TemporaryCurrentDir dir;
     FakePlatform fakes;
     Application app(fakes.platform());
@@ -43,41 +43,24 @@ void TestApplication::signalClosesAndSavesOnce()
     QVERIFY(app.form().isVisible());
     QSignalSpy unloaded(&app.form(), &Form1::unloaded);
 
-    // Twice, as a session manager and a user at a terminal might.
-    QTimer::singleShot(0, [signalNumber] {
-        std::raise(signalNumber);
-        std::raise(signalNumber);
+    QTimer::singleShot(0, &app, [&app, way] {
+        if (way == u"session") {
+            app.endSession();
+            QCoreApplication::quit(); // the session manager's "die"
+        } else if (way == u"exit") {
+            app.form().menuEnd_Click();
+        } else {
+            const int signalNumber = way == u"SIGTERM"  ? SIGTERM
+                                     : way == u"SIGINT" ? SIGINT
+                                                        : SIGHUP;
+            // Twice, as a session manager and a user at a terminal might.
+            std::raise(signalNumber);
+            std::raise(signalNumber);
+        }
     });
     QCOMPARE(app.exec(), 0);
     QCOMPARE(unloaded.size(), 1);
     QVERIFY(!app.form().isVisible());
-    QVERIFY(QFile::exists(dir.filePath("savefile.txt")));
-}
-
-void TestApplication::sessionEndSavesOnce()
-{
-    TemporaryCurrentDir dir;
-    FakePlatform fakes;
-    Application app(fakes.platform());
-    QVERIFY(app.start());
-    QSignalSpy unloaded(&app.form(), &Form1::unloaded);
-    QTimer::singleShot(0, &app, [&app] {
-        app.endSession();
-        QCoreApplication::quit(); // the session manager's "die"
-    });
-    QCOMPARE(app.exec(), 0);
-    QCOMPARE(unloaded.size(), 1);
-    QVERIFY(QFile::exists(dir.filePath("savefile.txt")));
-}
-
-void TestApplication::exitCommandEndsTheEventLoop()
-{
-    TemporaryCurrentDir dir;
-    FakePlatform fakes;
-    Application app(fakes.platform());
-    QVERIFY(app.start());
-    QTimer::singleShot(0, &app.form(), &Form1::menuEnd_Click);
-    QCOMPARE(app.exec(), 0);
     QVERIFY(QFile::exists(dir.filePath("savefile.txt")));
 }
 
