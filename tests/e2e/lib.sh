@@ -3,6 +3,8 @@
 set -euo pipefail
 
 QUORREL=$(readlink -f "$1")
+FAKETIME_LIB=$(find /usr/lib -name libfaketimeMT.so.1 -print -quit)
+[[ -n $FAKETIME_LIB ]] || { echo "libfaketime is not installed" >&2; exit 1; }
 WORK=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$WORK"' EXIT
 # The program's current folder holds only what the test puts there.
@@ -28,7 +30,8 @@ start_quorrel() {
 # matches (xdotool's own --name also matches the window class).
 windows() {
   local id
-  for id in $(xdotool search --onlyvisible --pid "$PID" --name '' 2>/dev/null); do
+  # --all: without it xdotool ORs its conditions and lists every window.
+  for id in $(xdotool search --all --onlyvisible --pid "$PID" --name '' 2>/dev/null); do
     xdotool getwindowname "$id" 2>/dev/null | grep -qE "$1" && echo "$id"
   done
   true
@@ -83,17 +86,21 @@ expect_file() {
   }
 }
 
-# pixel WINDOW-ID X Y-FROM-BOTTOM: "R G B" of a pixel of the window, its row
+# pixel WINDOW-ID X Y-FROM-BOTTOM: sets R G B of a pixel of the window, its row
 # counted from the bottom edge (the menu bar's height varies with the font).
 pixel() {
   import -window "$1" "$WORK/shot.png"
-  local height
-  height=$(identify -format '%h' "$WORK/shot.png")
-  convert "$WORK/shot.png" -format "%[fx:int(255*p{$2,$((height - $3))}.r)] %[fx:int(255*p{$2,$((height - $3))}.g)] %[fx:int(255*p{$2,$((height - $3))}.b)]\n" info:
+  local y rgb
+  y=$(($(identify -format '%h' "$WORK/shot.png") - $3))
+  rgb=$(convert "$WORK/shot.png" -format "%[fx:int(255*p{$2,$y}.r)] %[fx:int(255*p{$2,$y}.g)] %[fx:int(255*p{$2,$y}.b)]" info:)
+  [[ $rgb =~ ^[0-9]+\ [0-9]+\ [0-9]+$ ]] || fail "no pixel read at $2,$y of window $1: '$rgb'"
+  read -r R G B <<<"$rgb"
 }
 
 # start_quorrel_at "YYYY-MM-DD HH:MM:SS": the program's clock starts at that
-# local time and runs on from there (its timers keep the real clock).
+# local time and runs on from there (its timers keep the real clock). The
+# library is preloaded rather than run through the faketime wrapper, which
+# forks: PID must be the program's own.
 start_quorrel_at() {
-  start_quorrel env DONT_FAKE_MONOTONIC=1 faketime -f "@$1"
+  start_quorrel env LD_PRELOAD="$FAKETIME_LIB" FAKETIME="@$1" DONT_FAKE_MONOTONIC=1
 }
