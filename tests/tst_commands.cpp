@@ -1,7 +1,7 @@
 // The buttons, the menu commands and the About window.
 
 #include "about/frmabout.h"
-#include "mainwindow/displayfont.h"
+#include "ui/displayfont.h"
 #include "support/formfixture.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 // The main window as built, loaded and closed.
 
-#include "mainwindow/displayfont.h"
+#include "ui/displayfont.h"
 #include "support/formfixture.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "about/frmabout.h"
 
-#include "mainwindow/displayfont.h"
+#include "ui/displayfont.h"
 #include "platform/windowhints.h"
 
 #include <QIcon>

@@ -1,7 +1,7 @@
 #include "mainwindow/form1.h"
 
 #include "about/frmabout.h"
-#include "mainwindow/displayfont.h"
+#include "ui/displayfont.h"
 
 #include <QCloseEvent>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "mainwindow/displayfont.h"
+#include "ui/displayfont.h"
 
 #include <QPalette>
 #include <QWidget>
