@@ -1,7 +1,7 @@
 #include "about/frmabout.h"
 
-#include "ui/displayfont.h"
 #include "platform/windowhints.h"
+#include "ui/displayfont.h"
 
 #include <QIcon>
 #include <QLabel>

@@ -6,12 +6,10 @@ QUORREL=$(readlink -f "$1")
 FAKETIME_LIB=$(find /usr/lib -name libfaketimeMT.so.1 -print -quit)
 [[ -n $FAKETIME_LIB ]] || { echo "libfaketime is not installed" >&2; exit 1; }
 WORK=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$WORK"' EXIT
-# The program's current folder holds only what the test puts there.
-mkdir "$WORK/here"
+trap 'kill -9 $(jobs -p) 2>/dev/null || true; rm -rf "$WORK"' EXIT
+mkdir "$WORK/here" -m 700 "$WORK/.runtime"
 cd "$WORK/here"
 export XDG_RUNTIME_DIR="$WORK/.runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 fail() {
   echo "FAIL: $*" >&2
@@ -19,42 +17,42 @@ fail() {
 }
 
 # start_quorrel [PREFIX...]: starts the program here, with an optional command
-# in front (faketime ...); sets PID. Its stderr goes to $WORK/stderr.
+# in front that execs it (so that PID is the program's); stderr in $WORK/stderr.
 start_quorrel() {
   # Through a pipe: a size limit on the program must not cut its own report.
   "$@" "$QUORREL" 2> >(cat >"$WORK/stderr") &
   PID=$!
 }
 
+# start_quorrel_at "YYYY-MM-DD HH:MM:SS": the program's clock starts at that
+# local time and runs on from there. The library is preloaded rather than run
+# through the faketime wrapper, which forks.
+start_quorrel_at() {
+  start_quorrel env LD_PRELOAD="$FAKETIME_LIB" FAKETIME="@$1" DONT_FAKE_MONOTONIC=1
+}
+
 # windows NAME-PATTERN: the ids of the program's visible windows whose title
-# matches (xdotool's own --name also matches the window class).
+# matches. --all, or xdotool ORs its conditions and lists every window.
 windows() {
   local id
-  # --all: without it xdotool ORs its conditions and lists every window.
   for id in $(xdotool search --all --onlyvisible --pid "$PID" --name '' 2>/dev/null); do
     xdotool getwindowname "$id" 2>/dev/null | grep -qE "$1" && echo "$id"
   done
   true
 }
 
-# wait_window NAME-PATTERN: prints the id of the program's visible window.
+count_windows() { windows "$1" | wc -l; }
+
+# wait_window NAME-PATTERN: prints the id of the program's visible window (10 s at most).
 wait_window() {
   local id
   for _ in $(seq 200); do
     id=$(windows "$1" | head -1)
-    if [[ -n $id ]]; then
-      echo "$id"
-      return
-    fi
+    [[ -n $id ]] && { echo "$id"; return; }
     kill -0 "$PID" 2>/dev/null || fail "the program ended before showing '$1': $(cat "$WORK/stderr")"
     sleep 0.05
   done
   fail "no window '$1' appeared"
-}
-
-# count_windows NAME-PATTERN
-count_windows() {
-  windows "$1" | wc -l
 }
 
 # wait_exit: waits for the program to end (10 s at most); sets STATUS.
@@ -77,13 +75,7 @@ focus() {
 # expect_file BYTES-AS-PRINTF-FORMAT
 expect_file() {
   printf "$1" >"$WORK/expected"
-  cmp -s "$WORK/expected" savefile.txt || {
-    echo "expected:" >&2
-    od -c "$WORK/expected" | head -20 >&2
-    echo "found:" >&2
-    od -c savefile.txt | head -20 >&2
-    fail "savefile.txt is not as expected"
-  }
+  cmp -s "$WORK/expected" savefile.txt || fail "savefile.txt is not as expected:"$'\n'"$(od -c savefile.txt | head -20)"
 }
 
 # pixel WINDOW-ID X Y-FROM-BOTTOM: sets R G B of a pixel of the window, its row
@@ -95,12 +87,4 @@ pixel() {
   rgb=$(convert "$WORK/shot.png" -format "%[fx:int(255*p{$2,$y}.r)] %[fx:int(255*p{$2,$y}.g)] %[fx:int(255*p{$2,$y}.b)]" info:)
   [[ $rgb =~ ^[0-9]+\ [0-9]+\ [0-9]+$ ]] || fail "no pixel read at $2,$y of window $1: '$rgb'"
   read -r R G B <<<"$rgb"
-}
-
-# start_quorrel_at "YYYY-MM-DD HH:MM:SS": the program's clock starts at that
-# local time and runs on from there (its timers keep the real clock). The
-# library is preloaded rather than run through the faketime wrapper, which
-# forks: PID must be the program's own.
-start_quorrel_at() {
-  start_quorrel env LD_PRELOAD="$FAKETIME_LIB" FAKETIME="@$1" DONT_FAKE_MONOTONIC=1
 }

@@ -1,65 +1,48 @@
 #pragma once
 
-// Stand-ins for the operating-system services, and a current folder of the
-// test's own.
+// Stand-ins for the operating-system services, a current folder of the test's
+// own, and a fresh main window on both.
 
-#include "platform/platform.h"
+#include "mainwindow/form1.h"
 
 #include <QDir>
 #include <QFile>
-#include <QList>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 
 namespace quorrel::test {
 
-class FakeClock final : public Clock {
-public:
+struct FakeClock final : Clock {
     QDateTime time{QDate(2026, 12, 6), QTime(9, 0)};
     QDateTime now() const override { return time; }
 };
 
-class FakeBoxes final : public MessageBoxes {
-public:
-    struct Shown {
-        QString text;
-        BoxIcon icon;
-    };
-    QList<Shown> shown;
-    // Runs while the box is "open", as the nested event loop would.
-    std::function<void()> whileOpen;
-
+struct FakeBoxes final : MessageBoxes {
+    QStringList texts;
+    QList<BoxIcon> icons;
+    std::function<void()> whileOpen; // runs while the box is "open"
     void show(QWidget *, const QString &text, BoxIcon icon) override
     {
-        shown.append({text, icon});
+        texts << text;
+        icons << icon;
         if (whileOpen)
             whileOpen();
     }
-
-    QStringList texts() const
-    {
-        QStringList result;
-        for (const Shown &box : shown)
-            result << box.text;
-        return result;
-    }
 };
 
-class FakeUrls final : public UrlOpener {
-public:
+struct FakeUrls final : UrlOpener {
     QList<QUrl> opened;
     bool open(const QUrl &url) override
     {
-        opened.append(url);
+        opened << url;
         return false; // a failure must stay silent
     }
 };
 
-class FakeFatal final : public FatalErrors {
-public:
+struct FakeFatal final : FatalErrors {
     QStringList reports;
     void report(const QString &what, const QString &why) override { reports << what + u'\n' + why; }
 };
@@ -69,7 +52,7 @@ struct FakePlatform {
     FakeBoxes boxes;
     FakeUrls urls;
     FakeFatal fatal;
-    Platform platform() { return {clock, boxes, urls, fatal, Twips(96)}; }
+    Platform platform(qreal dpi = 96) { return {clock, boxes, urls, fatal, Twips(dpi)}; }
 };
 
 // Makes a fresh temporary folder the current one for the test's life.
@@ -77,10 +60,6 @@ class TemporaryCurrentDir {
 public:
     TemporaryCurrentDir() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
     ~TemporaryCurrentDir() { QDir::setCurrent(m_previous); }
-    TemporaryCurrentDir(const TemporaryCurrentDir &) = delete;
-    TemporaryCurrentDir &operator=(const TemporaryCurrentDir &) = delete;
-
-    QString path() const { return m_dir.path(); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
 
 private:
@@ -99,5 +78,34 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
+
+// A fresh main window for each test, on the fakes, in a folder of its own.
+class FormFixture {
+protected:
+    void createForm(qreal dpi = 96)
+    {
+        dir = std::make_unique<TemporaryCurrentDir>();
+        fakes = std::make_unique<FakePlatform>();
+        form = std::make_unique<Form1>(fakes->platform(dpi));
+    }
+    void destroyForm()
+    {
+        form.reset();
+        fakes.reset();
+        dir.reset();
+    }
+    // A control of the window by its name, such as "Text1(3)".
+    template <typename T = QWidget> T *control(const QString &name) const
+    {
+        auto *found = form->findChild<T *>(name);
+        if (!found)
+            qFatal("no control %s", qPrintable(name));
+        return found;
+    }
+
+    std::unique_ptr<TemporaryCurrentDir> dir;
+    std::unique_ptr<FakePlatform> fakes;
+    std::unique_ptr<Form1> form;
+};
 
 } // namespace quorrel::test

@@ -1,0 +1,291 @@
+// The main window and the About window: as built, loaded and closed, their
+// commands, and every way out of the program.
+
+#include "about/frmabout.h"
+#include "app/application.h"
+#include "support/fakes.h"
+#include "ui/displayfont.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRawFont>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+
+using namespace quorrel;
+using namespace quorrel::test;
+
+class TestWindow : public QObject, private FormFixture {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { destroyForm(); }
+
+    void isBuiltAsLaidOut_data();
+    void isBuiltAsLaidOut();
+    void lookAndPictures();
+    void loadsAndSavesOnceAtClose();
+    void hiddenSlotsStillAlertAndSave();
+    void hourCommandShowsTheHour_data();
+    void hourCommandShowsTheHour();
+    void aboutWindowLifecycle();
+    void everyWayOutSavesOnce_data();
+    void everyWayOutSavesOnce();
+    void unreadableFileShowsNoWindow();
+
+private:
+    void load()
+    {
+        createForm();
+        QVERIFY(form->Form_Load());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+    void command(const char *name) { control<QAction>(QLatin1String(name))->trigger(); }
+    QLineEdit *field(const char *name) const { return control<QLineEdit>(QLatin1String(name)); }
+    static int shownAboutWindows()
+    {
+        int count = 0;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            count += qobject_cast<frmAbout *>(widget) && widget->isVisible();
+        return count;
+    }
+};
+
+void TestWindow::isBuiltAsLaidOut_data()
+{
+    QTest::addColumn<qreal>("dpi");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QVariant>("value");
+    const auto row = [](const char *name, const char *property, const QVariant &value,
+                        qreal dpi = 96) {
+        QTest::addRow("%s %s", name, property) << dpi << name << QByteArray(property) << value;
+    };
+    row("Form1", "windowTitle", "Quorrelver.1.0");
+    row("client", "size", QSize(347, 363)); // pixels, in the control's container
+    row("Command2", "geometry", QRect(96, 8, 153, 25));
+    row("Command2", "text", "予定表を書き込む");
+    row("Label1", "geometry", QRect(16, 40, 177, 25));
+    row("Label2", "geometry", QRect(208, 40, 137, 25));
+    row("Label2", "text", "Label2");
+    row("Picture1", "geometry", QRect(8, 80, 337, 281));
+    row("Picture3", "geometry", QRect(0, 0, 337, 281));
+    row("Picture3", "visible", false);
+    row("Text1(3)", "geometry", QRect(0, 72, 97, 25));
+    row("Text2(10)", "geometry", QRect(112, 240, 217, 25));
+    row("Picture2(1)", "geometry", QRect(216, 440, 41, 89));
+    row("Command1", "geometry", QRect(464, 64, 161, 57));
+    row("Text1(3)", "geometry", QRect(0, 108, 146, 38), 144); // halves round up, not down
+    row("Text1(0)", "text", "3:18:45");
+    row("Text2(0)", "text", "表示文字");
+    row("Text1(2)", "text", "3:19:00");
+    row("Text2(2)", "text", "Text2");
+    row("Text1(10)", "text", "Text1");
+    row("menuFile", "title", "ファイル(&F)");
+    row("menuSchedule", "text", "予定表の書き込み(&S)");
+    row("menuEnd", "text", "終了(&E)");
+    row("menuHelp", "title", "ヘルプ(&H)");
+    row("menuOnline", "text", "オンラインヘルプ(&0)"); // the digit zero
+    row("menuVersion", "text", "バージョン情報(&V)");
+}
+
+void TestWindow::isBuiltAsLaidOut()
+{
+    QFETCH(qreal, dpi);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, property);
+    QFETCH(QVariant, value);
+    createForm(dpi);
+    QObject *object = name == u"Form1" ? form.get() : control<QObject>(name);
+    QCOMPARE(object->property(property), value);
+}
+
+void TestWindow::lookAndPictures()
+{
+    createForm();
+    QVERIFY(!form->findChild<QLineEdit *>("Text1(11)"));
+    QVERIFY(form->windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(control<QAction>("bou0")->isSeparator());
+    for (QAction *action : form->findChildren<QAction *>())
+        QVERIFY(action->shortcut().isEmpty() && !action->isCheckable());
+    // The pictures as drawn: uncompressed 24-bit bitmaps, a two-image icon.
+    QCOMPARE(control<QLabel>("Picture1")->pixmap().size(), QSize(512, 384)); // the placeholder
+    QCOMPARE(control<QLabel>("Picture2(1)")->pixmap().size(), QSize(334, 130));
+    QCOMPARE(QFileInfo(":/placeholder.bmp").size() + QFileInfo(":/morning.bmp").size(), 720452);
+    QCOMPARE(form->windowIcon().availableSizes(), (QList<QSize>{{32, 32}, {16, 16}}));
+    for (const char *name : {"Label1", "Label2"}) {
+        auto *label = control<QLabel>(QLatin1String(name));
+        QCOMPARE(label->font().family(), kDisplayFamily.toString());
+        QCOMPARE(label->font().pointSizeF(), 15.75);
+        QCOMPARE(label->font().weight(), QFont::Bold);
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 192));
+        // The face that stands in has the kana and kanji the labels need.
+        const QRawFont face = QRawFont::fromFont(label->font());
+        QVERIFY2(face.supportsCharacter(u'予') && face.supportsCharacter(u'ゴ'),
+                 qPrintable(face.familyName()));
+    }
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QCOMPARE(form->minimumSize(), form->maximumSize()); // no sizing
+}
+
+void TestWindow::loadsAndSavesOnceAtClose()
+{
+    createForm();
+    QVERIFY(writeFile("savefile.txt", "7:30:00,起床\r\n8:00:00,出発\r\n"));
+    QVERIFY(form->Form_Load());
+    form->show();
+    QCOMPARE(field("Text2(1)")->text(), QStringLiteral("出発"));
+    QCOMPARE(field("Text1(2)")->text(), QStringLiteral("3:19:00")); // not reached by the file
+    field("Text2(0)")->selectAll();
+    QTest::keyClicks(field("Text2(0)"), "wake, up");
+
+    QSignalSpy unloaded(form.get(), &Form1::unloaded);
+    QCloseEvent request; // as the window system sends it, also a second time
+    QCoreApplication::sendEvent(form.get(), &request);
+    QVERIFY(readFile("savefile.txt").startsWith("7:30:00,\"wake, up\"\r\n8:00:00,"));
+    QVERIFY(QFile::remove("savefile.txt"));
+    QCoreApplication::sendEvent(form.get(), &request);
+    QCOMPARE(unloaded.size(), 1);
+    QVERIFY(!QFile::exists("savefile.txt"));
+}
+
+void TestWindow::hiddenSlotsStillAlertAndSave()
+{
+    load();
+    QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
+    QCOMPARE(control("Picture3")->geometry(), control("Picture1")->rect()); // covers the picture
+    field("Text1(4)")->selectAll();
+    QTest::keyClicks(field("Text1(4)"), "3:19:30");
+    field("Text2(4)")->selectAll();
+    QTest::keyClicks(field("Text2(4)"), "hidden");
+    command("menuSchedule");
+    QVERIFY(control("Picture3")->isHidden());
+
+    fakes->clock.time = QDateTime(QDate(2026, 12, 6), QTime(3, 19, 30));
+    form->Timer1_Timer();
+    form->Timer3_Timer();
+    QCOMPARE(fakes->boxes.texts, QStringList{"hidden"});
+    command("menuEnd");
+    QVERIFY(readFile("savefile.txt").contains("3:19:30,hidden\r\n"));
+}
+
+void TestWindow::hourCommandShowsTheHour_data()
+{
+    QTest::addColumn<QTime>("time");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("just after midnight") << QTime(0, 0, 30) << "0";
+    QTest::newRow("a minute before midnight") << QTime(23, 59, 0) << "23";
+}
+
+void TestWindow::hourCommandShowsTheHour()
+{
+    QFETCH(QTime, time);
+    QFETCH(QString, shown);
+    load();
+    fakes->clock.time = QDateTime(QDate(2026, 12, 6), time);
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    QCOMPARE(fakes->boxes.texts, QStringList{shown});
+    QCOMPARE(fakes->boxes.icons, QList<BoxIcon>{BoxIcon::None});
+}
+
+void TestWindow::aboutWindowLifecycle()
+{
+    load();
+    // Online help lends the About window's handle without showing it.
+    command("menuOnline");
+    QCOMPARE(fakes->urls.opened, QList<QUrl>{Form1::homePage()});
+    QPointer<frmAbout> about = form->about();
+    QVERIFY(about && !about->isVisible());
+    QCOMPARE(about->windowTitle(), QStringLiteral("Quorrelのﾊﾞｰｼﾞｮﾝ情報"));
+
+    command("menuVersion");
+    command("menuVersion");
+    QCOMPARE(form->about(), about.data());
+    QCOMPARE(shownAboutWindows(), 1);
+    QVERIFY(QTest::qWaitForWindowExposed(about));
+    QVERIFY(!about->parentWidget() && !QApplication::activeModalWidget()); // no owner, modeless
+    QVERIFY(fakes->boxes.texts.isEmpty()); // a failure to open the page is silent
+    QCOMPARE(about->geometry(), QRect(156, 129, 350, 141));
+    QCOMPARE(about->minimumSize(), about->maximumSize());
+    QVERIFY(
+        !(about->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(about->findChild<QLabel *>("picIcon")->geometry(), QRect(16, 16, 32, 32));
+    auto *title = about->findChild<QLabel *>("lblTitle");
+    QCOMPARE(title->text(), QStringLiteral("Quorrelver1.0"));
+    QCOMPARE(title->geometry(), QRect(70, 16, 259, 32));
+    QCOMPARE(title->font().family(), kDisplayFamily.toString());
+    for (const char *name : {"Label1", "Label2"}) {
+        auto *label = about->findChild<QLabel *>(QLatin1String(name));
+        QVERIFY(about->rect().contains(label->geometry()));
+        QVERIFY(label->heightForWidth(label->width()) <= label->height()); // wrapped, it fits
+    }
+
+    QTest::keyClick(about, Qt::Key_Escape);
+    QVERIFY(about->isVisible());
+    about->close();
+    QTRY_VERIFY(!about); // unloaded; the main window goes on
+    QVERIFY(form->isVisible());
+    command("menuVersion"); // loaded again
+    QCOMPARE(form->about()->windowTitle(), QStringLiteral("Quorrelのﾊﾞｰｼﾞｮﾝ情報"));
+}
+
+void TestWindow::everyWayOutSavesOnce_data()
+{
+    QTest::addColumn<int>("way"); // a signal, or 0 for the exit command, -1 for a logout
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("exit command") << 0;
+    QTest::newRow("end of the desktop session") << -1;
+}
+
+void TestWindow::everyWayOutSavesOnce()
+{
+    QFETCH(int, way);
+    TemporaryCurrentDir dir;
+    FakePlatform fakes;
+    Application app(fakes.platform());
+    QVERIFY(app.start());
+    QVERIFY(app.form().isVisible());
+    QSignalSpy unloaded(&app.form(), &Form1::unloaded);
+    QTimer::singleShot(0, &app, [&app, way] {
+        if (way == 0) {
+            app.form().menuEnd_Click();
+        } else if (way < 0) {
+            app.endSession();
+            QCoreApplication::quit(); // the session manager's "die"
+        } else {                      // twice, as a session manager and a user at a terminal might
+            std::raise(way);
+            std::raise(way);
+        }
+    });
+    QCOMPARE(app.exec(), 0);
+    QCOMPARE(unloaded.size(), 1);
+    QVERIFY(!app.form().isVisible());
+    QVERIFY(QFile::exists(dir.filePath("savefile.txt")));
+}
+
+void TestWindow::unreadableFileShowsNoWindow()
+{
+    TemporaryCurrentDir dir;
+    QVERIFY(QDir().mkdir("savefile.txt"));
+    FakePlatform fakes;
+    Application app(fakes.platform());
+    QVERIFY(!app.start());
+    QVERIFY(!app.form().isVisible());
+    QCOMPARE(fakes.fatal.reports.size(), 1);
+    QVERIFY(fakes.fatal.reports[0].contains(dir.filePath("savefile.txt")));
+    QVERIFY(QFileInfo(dir.filePath("savefile.txt")).isDir()); // untouched
+}
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
