@@ -32,15 +32,19 @@ frmAbout::frmAbout(const Platform &platform)
     lblTitle = new QLabel(QStringLiteral("Quorrelver1.0"), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
     lblTitle->setGeometry(tw.rect(1050, 240, 3885, 480));
+    lblTitle->setWordWrap(true);
     applyDisplayStyle(lblTitle);
 
-    Label1 =
-        new QLabel(QStringLiteral("このプログラムの著作権は作者の水野 薫が保有しています。"), this);
+    // Each sentence breaks after its topic, where a reader pauses, rather
+    // than wherever the width runs out.
+    Label1 = new QLabel(QStringLiteral("このプログラムの著作権は\n%1が保有しています。")
+                            .arg(QStringLiteral(QUORREL_AUTHOR)),
+                        this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(tw.rect(1050, 840, 3885, 480));
     Label1->setWordWrap(true);
 
-    Label2 = new QLabel(QStringLiteral("このプログラムは自由に再配布してかまいません。"), this);
+    Label2 = new QLabel(QStringLiteral("このプログラムは\n自由に再配布してかまいません。"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(tw.rect(1050, 1440, 3885, 480));
     Label2->setWordWrap(true);

@@ -1,7 +1,11 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QSessionManager>
+#include <QTranslator>
 
 namespace quorrel {
 
@@ -10,6 +14,18 @@ void setApplicationIdentity()
     QApplication::setApplicationName(QStringLiteral("Quorrel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORREL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(QUORREL_APP_ID));
+    // Every window and box of the program, error boxes included.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorrel.ico")));
+}
+
+void installQtTranslations()
+{
+    auto *translator = new QTranslator(qApp);
+    if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
 }
 
 Application::Application(Platform platform) : m_form(platform)

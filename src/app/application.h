@@ -5,8 +5,12 @@
 
 namespace quorrel {
 
-// Name, version and desktop entry of the running program.
+// Name, version, desktop entry and icon of the running program.
 void setApplicationIdentity();
+
+// Qt's own texts (the text fields' context menu, its dialogs) in the
+// language of the system locale, as far as Qt is translated into it.
+void installQtTranslations();
 
 // The program's life is the life of its main window: built and loaded before
 // it is shown, and ended by the first close request, whatever its source.

@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "platform/alertsound.h"
 
 #include <QApplication>
 
@@ -14,14 +15,16 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     quorrel::setApplicationIdentity();
+    quorrel::installQtTranslations();
     QApplication::setQuitOnLastWindowClosed(false);
 
     quorrel::SystemClock clock;
     quorrel::QtMessageBoxes boxes;
     quorrel::DesktopUrlOpener urls;
     quorrel::BoxFatalErrors fatal;
-    quorrel::Application quorrel(
-        {clock, boxes, urls, fatal, quorrel::Twips::forScreen(QApplication::primaryScreen())});
+    quorrel::CanberraAlertSound sound;
+    quorrel::Application quorrel({clock, boxes, urls, fatal, sound,
+                                  quorrel::Twips::forScreen(QApplication::primaryScreen())});
     if (!quorrel.start())
         return EXIT_FAILURE;
     return quorrel.exec();

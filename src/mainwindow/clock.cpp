@@ -2,6 +2,7 @@
 
 #include "mainwindow/form1.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -50,6 +51,10 @@ void Form1::prepareAlert()
         showNormal();
     raise();
     activateWindow();
+    // A reminder nobody notices is missed: heard, and flagged by the window
+    // manager should the window not come forward.
+    m_platform.sound.play();
+    QApplication::alert(this);
 }
 
 } // namespace quorrel

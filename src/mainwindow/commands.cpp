@@ -63,8 +63,11 @@ void Form1::menuOnline_Click()
 void Form1::menuVersion_Click()
 {
     frmAbout *about = aboutInstance();
+    // A minimised About window has no task bar entry to bring it back by.
+    about->setWindowState(about->windowState() & ~Qt::WindowMinimized);
     about->show();
     about->raise();
+    about->activateWindow();
 }
 
 } // namespace quorrel

@@ -93,16 +93,23 @@ void Form1::buildControls()
     Command2 = new QPushButton(QStringLiteral("予定表を書き込む"), client);
     Command2->setObjectName(QStringLiteral("Command2"));
     Command2->setGeometry(tw.rect(1440, 120, 2295, 375));
+    // A screen reader says the caption; what the button does is the description.
+    Command2->setAccessibleName(Command2->text());
+    Command2->setAccessibleDescription(QStringLiteral("予定表を表示または非表示にします"));
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
 
     Label1 = new QLabel(QStringLiteral("Label1"), client);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(tw.rect(240, 600, 2655, 375));
+    Label1->setWordWrap(true);
+    Label1->setAccessibleName(QStringLiteral("日付"));
     applyDisplayStyle(Label1);
 
     Label2 = new QLabel(QStringLiteral("Label2"), client);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(tw.rect(3120, 600, 2055, 375));
+    Label2->setWordWrap(true);
+    Label2->setAccessibleName(QStringLiteral("時刻"));
     applyDisplayStyle(Label2);
 
     Picture1 = makePictureBox(client, QStringLiteral("Picture1"), tw.rect(120, 1200, 5055, 4215),
@@ -118,12 +125,17 @@ void Form1::buildControls()
     Picture3 = panel;
 
     for (int i = 0; i < kSlotCount; ++i) {
+        // Rows are numbered from 1 for the reader, as they are counted on screen.
+        const QString row = QString::number(i + 1);
         Text1[i] = new QLineEdit(initialTime(i), Picture3);
         Text1[i]->setObjectName(indexed(u"Text1", i));
         Text1[i]->setGeometry(tw.rect(0, 360 * i, 1455, 375));
+        Text1[i]->setAccessibleName(QStringLiteral("予定 %1 の時刻").arg(row));
+        addTimeWarning(i);
         Text2[i] = new QLineEdit(initialMessage(i), Picture3);
         Text2[i]->setObjectName(indexed(u"Text2", i));
         Text2[i]->setGeometry(tw.rect(1680, 360 * i, 3255, 375));
+        Text2[i]->setAccessibleName(QStringLiteral("予定 %1 のメッセージ").arg(row));
     }
 
     // Holders of the two half-day pictures, below the client area.
@@ -136,6 +148,7 @@ void Form1::buildControls()
     Command1 = new QPushButton(QStringLiteral("Command1"), client);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(tw.rect(6960, 960, 2415, 855));
+    Command1->setAccessibleName(QStringLiteral("今の時を表示"));
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
 
     QList<QWidget *> order{Picture1, Picture2[0], Picture2[1], Picture3};

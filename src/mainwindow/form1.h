@@ -20,6 +20,10 @@ namespace quorrel {
 
 class frmAbout;
 
+// True for a text that looks like a time ("09:05:00", "9:05", "24:00:00",
+// " 9:05:00") but is not the clock text, so it can never alert.
+bool neverMatchingTime(const QString &text);
+
 // The main window: the eleven schedule slots over the half-day picture, the
 // date and time labels, and the alarm. The slot fields are the schedule; there
 // is no copy of it anywhere else.
@@ -70,6 +74,7 @@ private:
     void Form_QueryUnload();
     void showHalfDayPicture(const QTime &time);
     void prepareAlert();
+    void addTimeWarning(int slot);
     frmAbout *aboutInstance();
 
     Platform m_platform;

@@ -1,6 +1,7 @@
 #include "platform/platform.h"
 
 #include <QDesktopServices>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QScreen>
 #include <QUrl>
@@ -9,6 +10,22 @@
 #include <cstdio>
 
 namespace quorrel {
+
+namespace {
+
+// QMessageBox sizes itself to its text alone, which leaves a short one ("9")
+// too narrow for the window manager to show the caption beside its buttons.
+void fitCaption(QMessageBox &box)
+{
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + kTitleBarRoom;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+} // namespace
 
 QDateTime SystemClock::now() const
 {
@@ -19,6 +36,10 @@ void QtMessageBoxes::show(QWidget *parent, const QString &text, BoxIcon icon)
 {
     QMessageBox box(icon == BoxIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
                     kAppTitle.toString(), text, QMessageBox::Ok, parent);
+    fitCaption(box);
+    // An alert comes up above whatever the user is working in.
+    if (icon == BoxIcon::Critical)
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.exec();
 }
 
@@ -33,6 +54,7 @@ void BoxFatalErrors::report(const QString &what, const QString &why)
     // Also on stderr, for a start from a terminal or a session log.
     std::fprintf(stderr, "quorrel: %s: %s\n", qUtf8Printable(what), qUtf8Printable(why));
     QMessageBox box(QMessageBox::Critical, kAppTitle.toString(), text, QMessageBox::Ok);
+    fitCaption(box);
     box.exec();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // The operating-system services the windows need and the tests replace: the
-// clock, modal boxes, the browser, fatal-error reports and the twips scale.
+// clock, modal boxes, the browser, fatal-error reports, the alert sound and the
+// twips scale.
 // Everything is handed to the windows through their constructors.
 
 #include <QDateTime>
@@ -16,6 +17,8 @@ namespace quorrel {
 
 // Captions every box the program shows.
 inline constexpr QStringView kAppTitle = u"Quorrel";
+// Beside its caption, a title bar holds the window's icon and buttons.
+inline constexpr int kTitleBarRoom = 160;
 
 class Clock {
 public:
@@ -66,6 +69,13 @@ public:
     void report(const QString &what, const QString &why) override;
 };
 
+// The sound that tells the user a reminder has come.
+class AlertSound {
+public:
+    virtual ~AlertSound() = default;
+    virtual void play() = 0;
+};
+
 // Layouts are given in twips (1/1440 inch); Qt places widgets in pixels.
 class Twips {
 public:
@@ -84,6 +94,7 @@ struct Platform {
     MessageBoxes &boxes;
     UrlOpener &urls;
     FatalErrors &fatal;
+    AlertSound &sound;
     Twips twips;
 };
 

@@ -47,12 +47,18 @@ struct FakeFatal final : FatalErrors {
     void report(const QString &what, const QString &why) override { reports << what + u'\n' + why; }
 };
 
+struct FakeSound final : AlertSound {
+    int played = 0;
+    void play() override { ++played; }
+};
+
 struct FakePlatform {
     FakeClock clock;
     FakeBoxes boxes;
     FakeUrls urls;
     FakeFatal fatal;
-    Platform platform(qreal dpi = 96) { return {clock, boxes, urls, fatal, Twips(dpi)}; }
+    FakeSound sound;
+    Platform platform(qreal dpi = 96) { return {clock, boxes, urls, fatal, sound, Twips(dpi)}; }
 };
 
 // Makes a fresh temporary folder the current one for the test's life.

@@ -1,0 +1,41 @@
+// The mark on a time field whose text looks like a time but can never be
+// the clock text, so its slot would silently never alert.
+
+#include "mainwindow/form1.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QStyle>
+
+namespace quorrel {
+
+bool neverMatchingTime(const QString &text)
+{
+    // Digits and colons with blanks around them, full-width forms too, as a
+    // Japanese input method may leave them.
+    static const QRegularExpression looksLikeATime(
+        QStringLiteral(R"(^\s*\d+[:：]\d+([:：]\d+)?\s*$)"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    // The clock text: "9:05:00", "23:59:59".
+    static const QRegularExpression clockText(
+        QStringLiteral("^(1?[0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9]$"));
+    return looksLikeATime.match(text).hasMatch() && !clockText.match(text).hasMatch();
+}
+
+void Form1::addTimeWarning(int slot)
+{
+    QLineEdit *field = Text1[slot];
+    QAction *mark = field->addAction(style()->standardIcon(QStyle::SP_MessageBoxWarning),
+                                     QLineEdit::TrailingPosition);
+    mark->setObjectName(QStringLiteral("timeWarning"));
+    mark->setToolTip(QStringLiteral("この書き方の時刻は時計の表示と一致しないため、知らせません。"
+                                    "時は 0 を付けず、分と秒は 2 桁で「9:05:00」のように"
+                                    "書いてください。"));
+    const auto update = [field, mark] { mark->setVisible(neverMatchingTime(field->text())); };
+    // The text itself is left exactly as typed or loaded.
+    connect(field, &QLineEdit::textChanged, mark, update);
+    update();
+}
+
+} // namespace quorrel
