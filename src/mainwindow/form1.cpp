@@ -114,6 +114,7 @@ void Form1::buildControls()
 
     Picture1 = makePictureBox(client, QStringLiteral("Picture1"), tw.rect(120, 1200, 5055, 4215),
                               QStringLiteral(":/placeholder.bmp"));
+    Picture1->setAccessibleName(QStringLiteral("午前・午後の絵"));
 
     // The schedule panel lies exactly over the picture and hides it when shown.
     auto *panel = new QWidget(Picture1);
@@ -121,6 +122,7 @@ void Form1::buildControls()
     panel->setGeometry(tw.rect(0, 0, 5055, 4215));
     panel->setFocusPolicy(Qt::StrongFocus);
     panel->setAutoFillBackground(true);
+    panel->setAccessibleName(QStringLiteral("予定表"));
     panel->hide();
     Picture3 = panel;
 
@@ -143,6 +145,8 @@ void Form1::buildControls()
                                  QStringLiteral(":/morning.bmp"));
     Picture2[1] = makePictureBox(client, indexed(u"Picture2", 1), tw.rect(3240, 6600, 615, 1335),
                                  QStringLiteral(":/afternoon.bmp"));
+    Picture2[0]->setAccessibleName(QStringLiteral("午前の絵"));
+    Picture2[1]->setAccessibleName(QStringLiteral("午後の絵"));
 
     // Right of the client area: reached only through the focus order.
     Command1 = new QPushButton(QStringLiteral("Command1"), client);
