@@ -103,6 +103,7 @@ void TestClock::wholeDayAlertsEachSlotOnce()
     QCOMPARE(fakes->boxes.texts,
              (QStringList{"m0", "m1", "m2", "m5", "m10", "m7", "m3", "m9", "m0", "m1"}));
     QVERIFY(!fakes->boxes.icons.contains(BoxIcon::None));
+    QCOMPARE(fakes->sound.played, fakes->boxes.texts.size()); // heard once per box
     QVERIFY(!form->isMinimized());
     QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral("2026/12/07"));
     QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("0:00:02"));

@@ -6,6 +6,7 @@
 #include "support/fakes.h"
 #include "ui/displayfont.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
@@ -31,6 +32,9 @@ private slots:
     void isBuiltAsLaidOut_data();
     void isBuiltAsLaidOut();
     void lookAndPictures();
+    void marksTimesThatNeverMatch_data();
+    void marksTimesThatNeverMatch();
+    void speaksJapaneseInCaptionWideBoxes();
     void loadsAndSavesOnceAtClose();
     void hiddenSlotsStillAlertAndSave();
     void hourCommandShowsTheHour_data();
@@ -95,6 +99,10 @@ void TestWindow::isBuiltAsLaidOut_data()
     row("menuHelp", "title", "ヘルプ(&H)");
     row("menuOnline", "text", "オンラインヘルプ(&0)"); // the digit zero
     row("menuVersion", "text", "バージョン情報(&V)");
+    row("Label1", "wordWrap", true);
+    row("Label2", "wordWrap", true);
+    row("Text1(0)", "accessibleName", "予定 1 の時刻"); // rows counted from 1, as read
+    row("Text2(10)", "accessibleName", "予定 11 のメッセージ");
 }
 
 void TestWindow::isBuiltAsLaidOut()
@@ -132,9 +140,67 @@ void TestWindow::lookAndPictures()
         QVERIFY2(face.supportsCharacter(u'予') && face.supportsCharacter(u'ゴ'),
                  qPrintable(face.familyName()));
     }
+    QSet<QString> names; // every label and focusable control, each told apart
+    for (QWidget *widget : form->findChildren<QWidget *>())
+        if (widget->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel *>(widget))
+            names << widget->accessibleName();
+    QVERIFY(!names.contains(QString()));
+    QCOMPARE(names.size(), 30); // 22 slot fields, 4 pictures, 2 labels, 2 buttons
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     QCOMPARE(form->minimumSize(), form->maximumSize()); // no sizing
+}
+
+void TestWindow::marksTimesThatNeverMatch_data()
+{
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<bool>("marked");
+    for (const char *never :
+         {"09:05:00", "9:05", "9:5:00", "24:00:00", " 9:05:00", "９：０５：００"})
+        QTest::newRow(never) << QString::fromUtf8(never) << true;
+    for (const char *fine : {"9:05:00", "23:59:59", "Text1", ""})
+        QTest::newRow(fine) << QString::fromUtf8(fine) << false;
+}
+
+void TestWindow::marksTimesThatNeverMatch()
+{
+    QFETCH(QString, time);
+    QFETCH(bool, marked);
+    createForm();
+    auto *mark = field("Text1(4)")->findChild<QAction *>("timeWarning");
+    QVERIFY(mark && !mark->isVisible()); // "Text1"
+    QVERIFY(writeFile("savefile.txt", QByteArray(",\r\n").repeated(4) + time.toUtf8() + ",m\r\n"));
+    QVERIFY(form->Form_Load());
+    QCOMPARE(field("Text1(4)")->text(), time); // as written, untouched
+    QCOMPARE(mark->isVisible(), marked);
+    QVERIFY(mark->toolTip().contains(u"「9:05:00」"));
+    field("Text1(4)")->selectAll();
+    QTest::keyClicks(field("Text1(4)"), marked ? "9:05:00" : "9:05"); // typing updates it too
+    QCOMPARE(mark->isVisible(), !marked);
+}
+
+void TestWindow::speaksJapaneseInCaptionWideBoxes()
+{
+    setApplicationIdentity();
+    QVERIFY(!QApplication::windowIcon().isNull()); // every box and window carries it
+    installQtTranslations();                       // the tests run under ja_JP
+    QLineEdit edit;
+    QVERIFY(edit.createStandardContextMenu()->actions().first()->text().startsWith(u"元に戻す"));
+    QtMessageBoxes boxes;
+    for (BoxIcon icon : {BoxIcon::None, BoxIcon::Critical}) {
+        int width = 0, caption = 0;
+        bool onTop = false;
+        QTimer::singleShot(0, [&] {
+            QWidget *box = QApplication::activeModalWidget();
+            width = box->width();
+            caption = box->fontMetrics().horizontalAdvance(box->windowTitle());
+            onTop = box->windowFlags() & Qt::WindowStaysOnTopHint;
+            box->close();
+        });
+        boxes.show(nullptr, QStringLiteral("9"), icon);
+        QVERIFY(caption > 0 && width >= caption + 120); // beside a title bar's icon and buttons
+        QCOMPARE(onTop, icon == BoxIcon::Critical);
+    }
 }
 
 void TestWindow::loadsAndSavesOnceAtClose()
@@ -213,6 +279,9 @@ void TestWindow::aboutWindowLifecycle()
     QCOMPARE(shownAboutWindows(), 1);
     QVERIFY(QTest::qWaitForWindowExposed(about));
     QVERIFY(!about->parentWidget() && !QApplication::activeModalWidget()); // no owner, modeless
+    about->showMinimized(); // lost: it has no task bar entry
+    command("menuVersion");
+    QVERIFY(!about->isMinimized());
     QVERIFY(fakes->boxes.texts.isEmpty()); // a failure to open the page is silent
     QCOMPARE(about->geometry(), QRect(156, 129, 350, 141));
     QCOMPARE(about->minimumSize(), about->maximumSize());
@@ -223,9 +292,12 @@ void TestWindow::aboutWindowLifecycle()
     QCOMPARE(title->text(), QStringLiteral("Quorrelver1.0"));
     QCOMPARE(title->geometry(), QRect(70, 16, 259, 32));
     QCOMPARE(title->font().family(), kDisplayFamily.toString());
-    for (const char *name : {"Label1", "Label2"}) {
+    QVERIFY(about->findChild<QLabel *>("Label1")->text().contains(QStringLiteral(QUORREL_AUTHOR)));
+    for (const char *name : {"lblTitle", "Label1", "Label2"}) {
         auto *label = about->findChild<QLabel *>(QLatin1String(name));
-        QVERIFY(about->rect().contains(label->geometry()));
+        QVERIFY(label->wordWrap() && about->rect().contains(label->geometry()));
+        for (const QString &line : label->text().split(u'\n')) // breaks after a topic only
+            QVERIFY(label->fontMetrics().horizontalAdvance(line) <= label->width());
         QVERIFY(label->heightForWidth(label->width()) <= label->height()); // wrapped, it fits
     }
 
