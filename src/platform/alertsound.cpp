@@ -9,7 +9,9 @@ namespace {
 
 // ALSA reports a missing sound card on stderr; a machine without one is no
 // fault of the user's.
-extern "C" void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) {}
+extern "C" void ignoreAlsaError(const char *, int, const char *, int, const char *, ...)
+{
+}
 
 } // namespace
 
