@@ -7,54 +7,122 @@
 #include <QLineEdit>
 #include <QLocale>
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 namespace quorrel {
+
+namespace {
+
+// A box says when its slot was due once it comes this late.
+constexpr int kLateSeconds = 60;
+
+// The second of the day of a time text written exactly as the clock shows it
+// ("3:19:00"); nothing for "03:19:00", "3:19", " 3:19:00" or any other text.
+std::optional<int> clockSecond(const QString &text)
+{
+    const QTime time = QTime::fromString(text, u"H:mm:ss");
+    if (!time.isValid() || time.toString(u"H:mm:ss") != text)
+        return std::nullopt;
+    return time.msecsSinceStartOfDay() / 1000;
+}
+
+int secondOfDay(const QDateTime &at)
+{
+    return at.time().msecsSinceStartOfDay() / 1000;
+}
+
+} // namespace
 
 void Form1::Timer1_Timer()
 {
     Label1->setText(
         QLocale::system().toString(m_platform.clock.now().date(), QLocale::ShortFormat));
+    m_shownAt = m_platform.clock.now();
     // Hours without a leading zero: "3:19:00".
-    const QString shown = m_platform.clock.now().time().toString(u"H:mm:ss");
-    Label2->setText(shown);
-    // Every second the label shows is judged by the alarm exactly once, however
-    // the alarm timer's ticks fall against the clock's.
-    if (shown != m_lastShown) {
-        m_lastShown = shown;
-        m_unjudged.push_back(shown);
+    Label2->setText(m_shownAt.time().toString(u"H:mm:ss"));
+    // The alarm starts with the first second shown, not before.
+    if (!m_judgedDate.isValid()) {
+        m_judgedDate = m_shownAt.date();
+        m_judgedSecond = secondOfDay(m_shownAt) - 1;
     }
 }
 
 void Form1::Timer3_Timer()
 {
-    // While an alert box is open, the texts shown meanwhile wait their turn
-    // below rather than stacking a second box on the first.
+    // While an alert box is open, the seconds shown meanwhile wait until it
+    // closes rather than stacking a second box on the first.
     if (m_alerting)
         return;
     m_alerting = true;
-    while (!m_unjudged.empty() && !m_unloaded) {
-        const QString shown = m_unjudged.front();
-        m_unjudged.pop_front();
-        for (int i = 0; i < kSlotCount && !m_unloaded; ++i) {
-            // Exact text: "03:19:00", "3:19" or " 3:19:00" never match.
-            if (Text1[i]->text() != shown)
-                continue;
-            prepareAlert();
-            m_platform.boxes.show(this, Text2[i]->text(), BoxIcon::Critical);
-        }
+    while (!m_unloaded && m_judgedDate.isValid()) {
+        // Every second since the last one judged, so that a stall, a suspend
+        // or a clock put forward loses no alert; within today only. A clock
+        // set back just moves the mark back.
+        const QDate today = m_shownAt.date();
+        const int now = secondOfDay(m_shownAt);
+        const int after = m_judgedDate == today ? m_judgedSecond : m_judgedDate < today ? -1 : now;
+        if (m_judgedDate != today)
+            std::erase_if(m_alerted,
+                          [&](const auto &shown) { return std::get<0>(shown) != today; });
+        m_judgedDate = today;
+        m_judgedSecond = now;
+        if (after >= now)
+            break;
+        alertDue(today, after, now);
     }
     m_alerting = false;
 }
 
+void Form1::alertDue(const QDate &day, int after, int upTo)
+{
+    struct Due {
+        int second;
+        int slot;
+        QString time;
+    };
+    std::vector<Due> due;
+    for (int i = 0; i < kSlotCount; ++i) {
+        const QString time = Text1[i]->text();
+        const std::optional<int> second = clockSecond(time);
+        if (second && *second > after && *second <= upTo)
+            due.push_back({*second, i, time});
+    }
+    // In time order; slots due at the same second in index order.
+    std::stable_sort(due.begin(), due.end(),
+                     [](const Due &a, const Due &b) { return a.second < b.second; });
+    for (const Due &slot : due) {
+        if (m_unloaded)
+            break;
+        // Read afresh, as an earlier box may have been open a while. A time
+        // text alerts once a day, whichever way the clock goes meanwhile.
+        if (Text1[slot.slot]->text() != slot.time
+            || !m_alerted.insert({day, slot.slot, slot.time}).second)
+            continue;
+        QString message = Text2[slot.slot]->text();
+        if (upTo - slot.second >= kLateSeconds)
+            message += QStringLiteral("\n（%1 の予定でした）").arg(slot.time);
+        prepareAlert();
+        m_platform.boxes.show(this, message, BoxIcon::Critical);
+    }
+}
+
 void Form1::prepareAlert()
+{
+    bringToFront();
+    // A reminder nobody notices is missed: heard, and flagged by the window
+    // manager should the window not come forward.
+    m_platform.sound.play();
+    QApplication::alert(this);
+}
+
+void Form1::bringToFront()
 {
     if (isMinimized())
         showNormal();
     raise();
     activateWindow();
-    // A reminder nobody notices is missed: heard, and flagged by the window
-    // manager should the window not come forward.
-    m_platform.sound.play();
-    QApplication::alert(this);
 }
 
 } // namespace quorrel

@@ -53,7 +53,10 @@ QLabel *makePictureBox(QWidget *parent, const QString &name, const QRect &geomet
 } // namespace
 
 Form1::Form1(Platform platform, QWidget *parent)
-    : QMainWindow(parent, Qt::Window | Qt::FramelessWindowHint), m_platform(platform)
+    : QMainWindow(parent, Qt::Window | Qt::FramelessWindowHint), m_platform(platform),
+      m_store(
+          QDir::current().absoluteFilePath(kScheduleFileName.toString()),
+          [this] { return schedule(); }, this)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quorrelver.1.0"));
@@ -73,6 +76,35 @@ Form1::Form1(Platform platform, QWidget *parent)
     Timer1.start();
     Timer2.start();
     Timer3.start();
+
+    // What the user types reaches the file shortly; loading the fields does not count.
+    for (int i = 0; i < kSlotCount; ++i) {
+        connect(Text1[i], &QLineEdit::textEdited, &m_store, &ScheduleStore::edited);
+        connect(Text2[i], &QLineEdit::textEdited, &m_store, &ScheduleStore::edited);
+    }
+    connect(&m_store, &ScheduleStore::changedOutside, this, &Form1::setSchedule);
+    connect(&m_store, &ScheduleStore::unreadableOutside, this, [this](const QString &why) {
+        tellUser(QStringLiteral("予定表ファイル「%1」がほかのプログラムで書き換えられましたが、"
+                                "読み込めません。次に書き込むときに、その内容を「%2」に残します。")
+                     .arg(m_store.path(), m_store.backupPath())
+                 + QStringLiteral("\n\n") + why);
+    });
+    connect(&m_store, &ScheduleStore::backedUp, this, [this] {
+        tellUser(QStringLiteral("予定表ファイル「%1」はほかのプログラムで書き換えられていました。"
+                                "その内容を「%2」に残して、今の予定表を書き込みました。")
+                     .arg(m_store.path(), m_store.backupPath()));
+    });
+    connect(&m_store, &ScheduleStore::backgroundSaveFailed, this, [this](const QString &why) {
+        tellUser(QStringLiteral("予定表ファイル「%1」に書き込めません。次に予定を変えたときと"
+                                "終了のときに、もう一度書き込みます。")
+                     .arg(m_store.path())
+                 + QStringLiteral("\n\n") + why);
+    });
+}
+
+void Form1::tellUser(const QString &text)
+{
+    m_platform.boxes.show(this, text, BoxIcon::None);
 }
 
 Form1::~Form1()
@@ -209,8 +241,7 @@ bool Form1::Form_Load()
 {
     showHalfDayPicture(m_platform.clock.now().time());
 
-    const QString path = kScheduleFileName.toString();
-    const LoadResult loaded = loadScheduleFile(path);
+    const LoadResult loaded = m_store.load();
     switch (loaded.status) {
     case LoadResult::Status::Missing:
         // First run: the initial texts stand, and the first close creates the file.
@@ -220,9 +251,8 @@ bool Form1::Form_Load()
     }
     // Starting with the initial texts would overwrite the user's schedule at
     // the first close, so an unreadable file stops the start.
-    m_platform.fatal.report(QStringLiteral("予定表ファイル「%1」を読み込めません。")
-                                .arg(QDir::current().absoluteFilePath(path)),
-                            loaded.error);
+    m_platform.fatal.report(
+        QStringLiteral("予定表ファイル「%1」を読み込めません。").arg(m_store.path()), loaded.error);
     return false;
 }
 
@@ -242,14 +272,14 @@ void Form1::Form_QueryUnload()
     Timer1.stop();
     Timer2.stop();
     Timer3.stop();
+    m_store.stop();
 
-    const QString path = kScheduleFileName.toString();
-    const QString why = saveScheduleFile(path, schedule());
+    const QString why = m_store.save();
     if (!why.isEmpty()) {
         m_exitStatus = 1;
         m_platform.fatal.report(
             QStringLiteral("予定表ファイル「%1」に書き込めません。前の内容は残っています。")
-                .arg(QDir::current().absoluteFilePath(path)),
+                .arg(m_store.path()),
             why);
     }
     emit unloaded();

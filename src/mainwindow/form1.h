@@ -1,14 +1,15 @@
 #pragma once
 
 #include "platform/platform.h"
-#include "schedule/schedulefile.h"
+#include "schedule/schedulestore.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
 
 #include <array>
-#include <deque>
+#include <set>
+#include <tuple>
 
 class QAction;
 class QLabel;
@@ -44,6 +45,11 @@ public:
     // The About window, created and loaded on first use; null before.
     frmAbout *about() const;
 
+    ScheduleStore &store() { return m_store; }
+
+    // Un-minimised, raised and given the keyboard.
+    void bringToFront();
+
     // Non-zero once a save has failed.
     int exitStatus() const { return m_exitStatus; }
 
@@ -75,9 +81,12 @@ private:
     void showHalfDayPicture(const QTime &time);
     void prepareAlert();
     void addTimeWarning(int slot);
+    void alertDue(const QDate &day, int after, int upTo);
+    void tellUser(const QString &text);
     frmAbout *aboutInstance();
 
     Platform m_platform;
+    ScheduleStore m_store;
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;
@@ -102,9 +111,13 @@ private:
 
     QPointer<frmAbout> m_about;
 
-    // Clock texts the time label has shown and the alarm has not yet judged.
-    std::deque<QString> m_unjudged;
-    QString m_lastShown;
+    // The time the label last showed, and the last second the alarm judged
+    // (seconds since midnight; -1 is the moment before midnight).
+    QDateTime m_shownAt;
+    QDate m_judgedDate;
+    int m_judgedSecond = -1;
+    // Alerts shown as (day, slot, time text): none is shown twice.
+    std::set<std::tuple<QDate, int, QString>> m_alerted;
     bool m_alerting = false;
     bool m_unloaded = false;
     int m_exitStatus = 0;

@@ -135,6 +135,7 @@ LoadResult loadScheduleFile(const QString &path)
         result.error = file.errorString();
         return result;
     }
+    result.bytes = bytes;
     const std::optional<QString> text = decodeScheduleText(bytes);
     if (!text) {
         result.error = QStringLiteral("The file is neither UTF-8 nor Shift-JIS text.");
@@ -145,14 +146,13 @@ LoadResult loadScheduleFile(const QString &path)
     return result;
 }
 
-QString saveScheduleFile(const QString &path, const QList<Slot> &records)
+QString replaceFile(const QString &path, const QByteArray &bytes)
 {
     // QSaveFile writes beside the target and renames it into place at commit;
     // it follows a symlink to its target and keeps the file's permissions.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    const QByteArray bytes = encodeScheduleText(formatSchedule(records));
     // commit() does not see a failure of the final flush of Qt's write
     // buffer (a full disk, a size limit), so flush and check here.
     if (file.write(bytes) != bytes.size() || !file.flush()) {
@@ -163,6 +163,11 @@ QString saveScheduleFile(const QString &path, const QList<Slot> &records)
     if (!file.commit())
         return file.errorString();
     return {};
+}
+
+QString saveScheduleFile(const QString &path, const QList<Slot> &records)
+{
+    return replaceFile(path, encodeScheduleText(formatSchedule(records)));
 }
 
 } // namespace quorrel

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
+
 namespace quorrel {
 
 inline constexpr int kSlotCount = 11;
@@ -31,10 +33,15 @@ struct LoadResult {
     enum class Status { Loaded, Missing, Failed };
     Status status = Status::Failed;
     QList<Slot> records;
-    QString error; // why, when Failed
+    QString error;                   // why, when Failed
+    std::optional<QByteArray> bytes; // as read, when the file could be read
 };
 
 LoadResult loadScheduleFile(const QString &path);
+
+// Replaces the file with `bytes` in one step: on failure the previous file
+// stays whole and the reason is returned; an empty text means written.
+QString replaceFile(const QString &path, const QByteArray &bytes);
 
 // Replaces the file in one step: on failure the previous file stays whole and
 // the reason is returned; an empty text means saved.
