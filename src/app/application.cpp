@@ -37,10 +37,16 @@ Application::Application(Platform platform) : m_form(platform)
             [this](QSessionManager &) { endSession(); });
     // Any other way the event loop is asked to end still goes through the close.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_form.close(); });
+    connect(&m_instance, &SingleInstance::raiseRequested, &m_form, &Form1::bringToFront);
 }
 
 bool Application::start()
 {
+    // Before the file is read: the copy already running owns it.
+    if (!m_instance.claim()) {
+        m_handedOver = true;
+        return false;
+    }
     if (!m_form.Form_Load())
         return false;
     m_form.show();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/signalcloser.h"
+#include "app/singleinstance.h"
 #include "mainwindow/form1.h"
 
 namespace quorrel {
@@ -20,9 +21,12 @@ class Application : public QObject {
 public:
     explicit Application(Platform platform);
 
-    // Loads the main window and shows it; false after a fatal error, when no
-    // window has been shown.
+    // Loads the main window and shows it; false when no window has been
+    // shown: after a fatal error, or when another copy serves this folder.
     bool start();
+
+    // start() found another copy serving this folder and brought it forward.
+    bool handedOver() const { return m_handedOver; }
 
     // Serves events until the main window has been closed; the exit status.
     int exec();
@@ -35,6 +39,8 @@ public:
 private:
     Form1 m_form;
     SignalCloser m_signals;
+    SingleInstance m_instance;
+    bool m_handedOver = false;
 };
 
 } // namespace quorrel

@@ -26,6 +26,6 @@ int main(int argc, char *argv[])
     quorrel::Application quorrel({clock, boxes, urls, fatal, sound,
                                   quorrel::Twips::forScreen(QApplication::primaryScreen())});
     if (!quorrel.start())
-        return EXIT_FAILURE;
+        return quorrel.handedOver() ? EXIT_SUCCESS : EXIT_FAILURE;
     return quorrel.exec();
 }
