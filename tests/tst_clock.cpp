@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTimeZone>
 
 using namespace quorrel;
 using namespace quorrel::test;
@@ -76,18 +78,42 @@ private:
 void TestClock::wholeDayAlertsEachSlotOnce_data()
 {
     QTest::addColumn<int>("alarmPhase");
-    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QDate>("day"); // between the two midnights
+    // "TIME+S", "TIME-S": at TIME the clock jumps by S seconds, with no tick
+    // between; "TIME=TEXT": at TIME slot 7's time text becomes TEXT.
+    QTest::addColumn<QStringList>("moves");
+    QTest::addColumn<QStringList>("texts");
+    const QStringList once{"m0", "m1", "m2", "m5", "m10", "m7", "m3", "m9", "m0", "m1"};
+    const auto row = [&](const char *name, int phase, const QStringList &moves,
+                         const QStringList &texts, const char *zone = "Asia/Tokyo",
+                         QDate day = QDate(2026, 12, 6)) {
+        QTest::newRow(name) << phase << QByteArray(zone) << day << moves << texts;
+    };
     for (int phase : {1, 437, 999})
-        QTest::addRow("alarm %d ms after the clock", phase) << phase << quint32(phase);
+        row(qPrintable(QStringLiteral("alarm %1 ms after the clock").arg(phase)), phase, {}, once);
+    row("stalled over 3:19:01 and 3:19:02", 437, {"3:19:00.500+4"}, once);
+    row("set back 14 s after them", 437, {"3:19:05.000-14"}, once);
+    QStringList late = once;
+    late[5] = "m7\n（9:05:07 の予定でした）";
+    row("put forward an hour over 9:05:07", 437, {"9:00:00.000+3600"}, late);
+    row("put forward to midnight", 437, {"23:59:50.000+10"}, once.mid(0, 8) << "m1");
+    QStringList edited = once;
+    edited.insert(6, "m7");
+    row("9:05:07 edited after its alert", 437, {"9:05:10.000=9:05:30", "9:06:00.000-60"}, edited);
+    row("hour repeated as summer time ends", 437, {}, once, "America/New_York", QDate(2026, 11, 1));
 }
 
 void TestClock::wholeDayAlertsEachSlotOnce()
 {
     QFETCH(int, alarmPhase);
-    QFETCH(quint32, seed);
+    QFETCH(QByteArray, zone);
+    QFETCH(QDate, day);
+    QFETCH(QStringList, moves);
+    QFETCH(QStringList, texts);
     setSlots({{"23:59:59", "m0"},
               {"0:00:00", "m1"},
-              {"3:19:00", "m2"},
+              {"1:30:00", "m2"},
               {"12:00:00", "m3"},
               {"03:19:01", "leading zero"},
               {"3:19:01", "m5"},
@@ -97,15 +123,27 @@ void TestClock::wholeDayAlertsEachSlotOnce()
               {"12:00:00", "m9"},
               {"3:19:02", "m10"}});
     form->showMinimized(); // and the panel hidden: neither stops an alert
-    fakes->clock.time = at("23:59:58.000", -1);
-    run(at("0:00:02.000", 1), alarmPhase, seed);
+    const auto local = [&](const QString &time, int days = 0) {
+        // From midnight on, so that the first of two 1:30s comes first.
+        return QDateTime(day.addDays(days), QTime(0, 0), QTimeZone(zone))
+            .addMSecs(QTime::fromString(time, u"H:mm:ss.zzz").msecsSinceStartOfDay());
+    };
+    fakes->clock.time = local("23:59:58.000", -1);
+    for (const QString &move : moves) {
+        const qsizetype at = move.indexOf(QRegularExpression(QStringLiteral("[-+=]")));
+        run(local(move.left(at)), alarmPhase, alarmPhase);
+        if (move[at] == u'=')
+            control<QLineEdit>("Text1(7)")->setText(move.mid(at + 1));
+        else
+            fakes->clock.time = fakes->clock.time.addSecs(move.mid(at).toInt());
+    }
+    run(local("0:00:02.500", 1), alarmPhase, alarmPhase);
 
-    QCOMPARE(fakes->boxes.texts,
-             (QStringList{"m0", "m1", "m2", "m5", "m10", "m7", "m3", "m9", "m0", "m1"}));
+    QCOMPARE(fakes->boxes.texts, texts);
     QVERIFY(!fakes->boxes.icons.contains(BoxIcon::None));
     QCOMPARE(fakes->sound.played, fakes->boxes.texts.size()); // heard once per box
     QVERIFY(!form->isMinimized());
-    QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral("2026/12/07"));
+    QCOMPARE(control<QLabel>("Label1")->text(), day.addDays(1).toString(u"yyyy/MM/dd"));
     QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("0:00:02"));
 }
 

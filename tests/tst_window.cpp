@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <cstdio>
 
 using namespace quorrel;
 using namespace quorrel::test;
@@ -36,6 +37,8 @@ private slots:
     void marksTimesThatNeverMatch();
     void speaksJapaneseInCaptionWideBoxes();
     void loadsAndSavesOnceAtClose();
+    void editsAndOtherProgramsReachTheFile_data();
+    void editsAndOtherProgramsReachTheFile();
     void hiddenSlotsStillAlertAndSave();
     void hourCommandShowsTheHour_data();
     void hourCommandShowsTheHour();
@@ -222,6 +225,61 @@ void TestWindow::loadsAndSavesOnceAtClose()
     QCoreApplication::sendEvent(form.get(), &request);
     QCOMPARE(unloaded.size(), 1);
     QVERIFY(!QFile::exists("savefile.txt"));
+}
+
+void TestWindow::editsAndOtherProgramsReachTheFile_data()
+{
+    QTest::addColumn<bool>("failing");       // the file cannot be written
+    QTest::addColumn<bool>("edit");          // "!" typed into Text2(0) first
+    QTest::addColumn<QByteArray>("outside"); // then another program's version
+    QTest::addColumn<QString>("shown");      // in Text2(0) then
+    QTest::addColumn<QByteArray>("saved");   // the file's start after the save timer
+    QTest::addColumn<QByteArray>("backup");  // savefile.txt~ after the close
+    QTest::addColumn<int>("boxes");
+    const QByteArray mine = "7:30:00,起床!\r\n", theirs = "8:00:00,外\r\n", bad = "\x81\xff";
+    QTest::newRow("typing saved by the timer")
+        << false << true << QByteArray() << "起床!" << mine << QByteArray() << 0;
+    QTest::newRow("other version loaded")
+        << false << false << theirs << "外" << theirs << QByteArray() << 0;
+    QTest::newRow("edit wins, other kept")
+        << false << true << theirs << "起床!" << mine << theirs << 1;
+    QTest::newRow("unreadable kept, told") << false << false << bad << "起床" << bad << bad << 2;
+    QTest::newRow("failed save told once")
+        << true << true << QByteArray() << "起床!" << QByteArray() << QByteArray() << 1;
+}
+
+void TestWindow::editsAndOtherProgramsReachTheFile()
+{
+    QFETCH(bool, failing);
+    QFETCH(bool, edit);
+    QFETCH(QByteArray, outside);
+    QFETCH(QString, shown);
+    QFETCH(QByteArray, saved);
+    QFETCH(QByteArray, backup);
+    QFETCH(int, boxes);
+    createForm();
+    QVERIFY(writeFile("savefile.txt", "7:30:00,起床\r\n"));
+    QVERIFY(form->Form_Load());
+    ScheduleStore &store = form->store();
+    if (failing)
+        QVERIFY(QFile::remove("savefile.txt") && QDir().mkdir("savefile.txt"));
+    if (edit)
+        QTest::keyClicks(field("Text2(0)"), "!");
+    QCOMPARE(store.saveTimer().isActive(), edit); // loading the fields is no edit
+    if (!outside.isEmpty()) // replaced in one step, as editors and sync tools do
+        QVERIFY(writeFile("new", outside) && std::rename("new", "savefile.txt") == 0);
+    store.checkFile(); // as the watcher would
+    QCOMPARE(field("Text2(0)")->text(), shown);
+    for (int i = 0; edit && i < 2; ++i) {
+        store.saveEdits(); // as the save timer would, after each edit
+        store.checkFile(); // finds its own save
+    }
+    QVERIFY(readFile("savefile.txt").startsWith(saved));
+    QCOMPARE(field("Text2(0)")->text(), shown);
+    form->close();
+    QCOMPARE(readFile("savefile.txt~"), backup);
+    QCOMPARE(fakes->boxes.texts.size(), boxes);
+    QCOMPARE(form->exitStatus(), int(failing));
 }
 
 void TestWindow::hiddenSlotsStillAlertAndSave()

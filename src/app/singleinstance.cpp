@@ -21,7 +21,8 @@ bool SingleInstance::claim()
 {
     const QByteArray folder = QDir::current().canonicalPath().toUtf8();
     const QString key =
-        QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QStringLiteral("/quorrel-")
+        QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)
+        + QStringLiteral("/quorrel-")
         + QString::fromLatin1(
             QCryptographicHash::hash(folder, QCryptographicHash::Sha256).toHex().left(32));
     m_lock = std::make_unique<QLockFile>(key + QStringLiteral(".lock"));
