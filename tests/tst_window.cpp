@@ -274,6 +274,7 @@ void TestWindow::editsAndOtherProgramsReachTheFile()
         form->store().checkFile(); // finds its own save
     }
     QVERIFY(readFile("savefile.txt").startsWith(saved));
+    QCOMPARE(field("Text2(0)")->isModified(), edit); // own saves are not read back in
     form->close();
     QCOMPARE(readFile("savefile.txt~"), backup);
     QCOMPARE(fakes->boxes.texts.size(), boxes);
