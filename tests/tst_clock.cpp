@@ -32,20 +32,10 @@ private slots:
 
     void wholeDayAlertsEachSlotOnce_data();
     void wholeDayAlertsEachSlotOnce();
-    void alertsWaitForTheOpenBox_data();
-    void alertsWaitForTheOpenBox();
     void pictureFollowsTheHalfDay_data();
     void pictureFollowsTheHalfDay();
 
 private:
-    void setSlots(const QList<Slot> &records)
-    {
-        for (int i = 0; i < kSlotCount; ++i) {
-            const Slot slot = records.value(i);
-            control<QLineEdit>(QStringLiteral("Text1(%1)").arg(i))->setText(slot.time);
-            control<QLineEdit>(QStringLiteral("Text2(%1)").arg(i))->setText(slot.message);
-        }
-    }
     // Moves the clock to `end`, calling the clock tick every 100 ms (+0..5 ms)
     // and the alarm tick every 1000 ms (±50 ms), the first `alarmPhase` ms in.
     // Ticks due while a slot runs come as soon as it returns, as with QTimer.
@@ -83,14 +73,15 @@ void TestClock::wholeDayAlertsEachSlotOnce_data()
     // "TIME+S", "TIME-S": at TIME the clock jumps by S seconds, with no tick
     // between; "TIME=TEXT": at TIME slot 7's time text becomes TEXT.
     QTest::addColumn<QStringList>("moves");
+    QTest::addColumn<QString>("firstBox"); // "hold" open 5 s, or "close" the window meanwhile
     QTest::addColumn<QStringList>("texts");
     const QStringList once{"m0", "m1", "m2", "m5", "m10", "m7", "m3", "m9", "m0", "m1"};
     const auto row = [&](const char *name, int phase, const QStringList &moves,
                          const QStringList &texts, const char *zone = "Asia/Tokyo",
-                         QDate day = QDate(2026, 12, 6)) {
-        QTest::newRow(name) << phase << QByteArray(zone) << day << moves << texts;
+                         QDate day = QDate(2026, 12, 6), const char *firstBox = "") {
+        QTest::newRow(name) << phase << QByteArray(zone) << day << moves << firstBox << texts;
     };
-    for (int phase : {1, 437, 999})
+    for (int phase : {1, 999})
         row(qPrintable(QStringLiteral("alarm %1 ms after the clock").arg(phase)), phase, {}, once);
     row("stalled over 3:19:01 and 3:19:02", 437, {"3:19:00.500+4"}, once);
     row("set back 14 s after them", 437, {"3:19:05.000-14"}, once);
@@ -102,6 +93,10 @@ void TestClock::wholeDayAlertsEachSlotOnce_data()
     edited.insert(6, "m7");
     row("9:05:07 edited after its alert", 437, {"9:05:10.000=9:05:30", "9:06:00.000-60"}, edited);
     row("hour repeated as summer time ends", 437, {}, once, "America/New_York", QDate(2026, 11, 1));
+    row("first box held open over the next", 437, {}, once, "Asia/Tokyo", QDate(2026, 12, 6),
+        "hold");
+    row("window closed while a box is open", 437, {}, {"m0"}, "Asia/Tokyo", QDate(2026, 12, 6),
+        "close");
 }
 
 void TestClock::wholeDayAlertsEachSlotOnce()
@@ -111,17 +106,29 @@ void TestClock::wholeDayAlertsEachSlotOnce()
     QFETCH(QDate, day);
     QFETCH(QStringList, moves);
     QFETCH(QStringList, texts);
-    setSlots({{"23:59:59", "m0"},
-              {"0:00:00", "m1"},
-              {"1:30:00", "m2"},
-              {"12:00:00", "m3"},
-              {"03:19:01", "leading zero"},
-              {"3:19:01", "m5"},
-              {" 9:05:07", "leading blank"},
-              {"9:05:07", "m7"},
-              {"3:19", "no seconds"},
-              {"12:00:00", "m9"},
-              {"3:19:02", "m10"}});
+    QFETCH(QString, firstBox);
+    const QStringList slotTexts{
+        "23:59:59", "m0",           "0:00:00",  "m1", "1:30:00",  "m2",    "12:00:00", "m3",
+        "03:19:01", "leading zero", "3:19:01",  "m5", " 9:05:07", "blank", "9:05:07",  "m7",
+        "3:19",     "no seconds",   "12:00:00", "m9", "3:19:02",  "m10"};
+    for (int i = 0; i < kSlotCount; ++i) {
+        control<QLineEdit>(QStringLiteral("Text1(%1)").arg(i))->setText(slotTexts[2 * i]);
+        control<QLineEdit>(QStringLiteral("Text2(%1)").arg(i))->setText(slotTexts[2 * i + 1]);
+    }
+    // The clock and the alarm timer go on ticking while the first box is open.
+    fakes->boxes.whileOpen = [&] {
+        fakes->boxes.whileOpen = nullptr;
+        if (firstBox == u"close") {
+            QCloseEvent request; // as the window system or a signal sends it
+            QCoreApplication::sendEvent(form.get(), &request);
+        }
+        for (int i = 0; firstBox != u"" && i < 50; ++i) {
+            fakes->clock.time = fakes->clock.time.addMSecs(100);
+            form->Timer1_Timer();
+            form->Timer3_Timer(); // must not stack a second box
+        }
+        QCOMPARE(fakes->boxes.texts.size(), 1);
+    };
     form->showMinimized(); // and the panel hidden: neither stops an alert
     const auto local = [&](const QString &time, int days = 0) {
         // From midnight on, so that the first of two 1:30s comes first.
@@ -142,50 +149,9 @@ void TestClock::wholeDayAlertsEachSlotOnce()
     QCOMPARE(fakes->boxes.texts, texts);
     QVERIFY(!fakes->boxes.icons.contains(BoxIcon::None));
     QCOMPARE(fakes->sound.played, fakes->boxes.texts.size()); // heard once per box
-    QVERIFY(!form->isMinimized());
+    QCOMPARE(form->isMinimized(), false);
     QCOMPARE(control<QLabel>("Label1")->text(), day.addDays(1).toString(u"yyyy/MM/dd"));
     QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("0:00:02"));
-}
-
-void TestClock::alertsWaitForTheOpenBox_data()
-{
-    QTest::addColumn<bool>("closeWhileOpen");
-    QTest::addColumn<QStringList>("texts");
-    QTest::newRow("box held five seconds") << false << QStringList{"first", "second", "3:19:02"};
-    QTest::newRow("window closed meanwhile") << true << QStringList{"first"};
-}
-
-void TestClock::alertsWaitForTheOpenBox()
-{
-    QFETCH(bool, closeWhileOpen);
-    QFETCH(QStringList, texts);
-    setSlots({{},
-              {},
-              {},
-              {"3:19:00", "first"},
-              {},
-              {},
-              {},
-              {"3:19:00", "second"},
-              {},
-              {"3:19:02", "3:19:02"}});
-    // The clock and the alarm timer keep ticking while the first box is open.
-    fakes->boxes.whileOpen = [&] {
-        fakes->boxes.whileOpen = nullptr;
-        if (closeWhileOpen) {
-            QCloseEvent request; // as the window system or a signal sends it
-            QCoreApplication::sendEvent(form.get(), &request);
-        }
-        for (int i = 0; i < 50; ++i) {
-            fakes->clock.time = fakes->clock.time.addMSecs(100);
-            form->Timer1_Timer();
-            form->Timer3_Timer(); // must not stack a second box
-        }
-        QCOMPARE(fakes->boxes.texts.size(), 1);
-    };
-    fakes->clock.time = at("3:18:59.000");
-    run(at("3:19:10.000"), 300, 7);
-    QCOMPARE(fakes->boxes.texts, texts);
 }
 
 void TestClock::pictureFollowsTheHalfDay_data()
