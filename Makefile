@@ -1,5 +1,6 @@
 # make run     install what is missing, build, start build/quorrel here
 # make test    install what is missing, build, run every test
+# make package install what is missing, build, make build/quorrel_<version>_amd64.deb
 BUILD ?= build
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
@@ -7,7 +8,7 @@ CMAKE_FLAGS ?=
 CTEST_FLAGS ?=
 DEPS ?=
 
-.PHONY: all build run test test-sanitize bench fuzz format format-check clean
+.PHONY: all build run test test-sanitize package bench fuzz format format-check clean
 
 all: build
 
@@ -33,6 +34,10 @@ test:
 test-sanitize:
 	$(MAKE) --no-print-directory test BUILD=build-sanitize \
 	  CMAKE_FLAGS="$(CMAKE_FLAGS) -DQUORREL_SANITIZE=ON" CTEST_FLAGS="-L unit"
+
+package:
+	$(MAKE) --no-print-directory build DEPS=package
+	cd $(BUILD) && cpack
 
 bench: build
 	scripts/bench $(BUILD)
