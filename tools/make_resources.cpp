@@ -5,6 +5,7 @@
 //   afternoon.bmp     the mountain against a dusk sky, "午後", 334x130, 24-bit
 //   placeholder.bmp   white canvas with a few dark red strokes, 512x384, 24-bit
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -270,10 +271,31 @@ QImage placeholder()
     return image;
 }
 
+// A 24-bit bitmap whose rows run from the top down (a negative height), so
+// that the program can draw its rows where they lie, without decoding them.
+QByteArray topDownBmp(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "BMP"))
+        return {};
+    const auto field = [&bytes](int at) {
+        return qFromLittleEndian<qint32>(bytes.constData() + at);
+    };
+    const qint32 offset = field(10);
+    const qint32 height = field(22);
+    const qsizetype stride = (bytes.size() - offset) / height;
+    QByteArray flipped = bytes.left(offset);
+    qToLittleEndian<qint32>(-height, flipped.data() + 22);
+    for (qint32 row = height - 1; row >= 0; --row)
+        flipped += bytes.mid(offset + row * stride, stride);
+    return flipped;
+}
+
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return !bytes.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 } // namespace
@@ -299,9 +321,14 @@ int main(int argc, char *argv[])
          && small.pixels.convertToFormat(QImage::Format_ARGB32)
                 .save(out.filePath(QStringLiteral("quorrel-16.png")));
     ok = ok && renderHandshake(128, true).save(out.filePath(QStringLiteral("quorrel-128.png")));
-    ok = ok && halfDayPicture(true).save(out.filePath(QStringLiteral("morning.bmp")), "BMP");
-    ok = ok && halfDayPicture(false).save(out.filePath(QStringLiteral("afternoon.bmp")), "BMP");
-    ok = ok && placeholder().save(out.filePath(QStringLiteral("placeholder.bmp")), "BMP");
+    ok =
+        ok
+        && writeFile(out.filePath(QStringLiteral("morning.bmp")), topDownBmp(halfDayPicture(true)));
+    ok = ok
+         && writeFile(out.filePath(QStringLiteral("afternoon.bmp")),
+                      topDownBmp(halfDayPicture(false)));
+    ok =
+        ok && writeFile(out.filePath(QStringLiteral("placeholder.bmp")), topDownBmp(placeholder()));
     if (!ok) {
         std::fprintf(stderr, "make-resources: could not write into %s\n", argv[1]);
         return 1;

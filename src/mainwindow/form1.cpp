@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QResource>
+#include <QtEndian>
 
 namespace quorrel {
 
@@ -36,17 +38,43 @@ QString indexed(QStringView name, int index)
     return name.toString() + u'(' + QString::number(index) + u')';
 }
 
+// The window's bitmaps, held where they lie in the program (stored
+// uncompressed and top-down for this) rather than as decoded copies: the
+// placeholder, which the load replaces before the window is first shown, is
+// then never read at all, and the half-day pictures only as they are drawn.
+// A bitmap of any other kind is decoded as usual.
+QPixmap heldBitmap(const QString &resource)
+{
+    const QResource file(resource);
+    const uchar *data = file.data();
+    constexpr qint64 kHeaderSize = 54;
+    if (file.compressionAlgorithm() == QResource::NoCompression && file.size() >= kHeaderSize
+        && data[0] == 'B' && data[1] == 'M') {
+        const auto field = [data](int at) { return qFromLittleEndian<qint32>(data + at); };
+        const qint32 offset = field(10);
+        const qint32 width = field(18);
+        const qint32 height = -field(22); // negative: the rows run from the top down
+        const bool plain = qFromLittleEndian<quint16>(data + 28) == 24 && field(30) == 0;
+        const qsizetype stride = (qsizetype(width) * 3 + 3) & ~qsizetype(3);
+        if (plain && width > 0 && height > 0 && offset + stride * height <= file.size())
+            return QPixmap::fromImage(
+                QImage(data + offset, width, height, stride, QImage::Format_BGR888),
+                Qt::NoFormatConversion);
+    }
+    return QPixmap(resource);
+}
+
 // Picture boxes show their picture unscaled from the top-left corner,
 // clipped, and take part in the focus order.
 QLabel *makePictureBox(QWidget *parent, const QString &name, const QRect &geometry,
-                       const QString &resource)
+                       const QPixmap &picture)
 {
     auto *box = new QLabel(parent);
     box->setObjectName(name);
     box->setGeometry(geometry);
     box->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     box->setFocusPolicy(Qt::StrongFocus);
-    box->setPixmap(QPixmap(resource));
+    box->setPixmap(picture);
     return box;
 }
 
@@ -145,7 +173,7 @@ void Form1::buildControls()
     applyDisplayStyle(Label2);
 
     Picture1 = makePictureBox(client, QStringLiteral("Picture1"), tw.rect(120, 1200, 5055, 4215),
-                              QStringLiteral(":/placeholder.bmp"));
+                              heldBitmap(QStringLiteral(":/placeholder.bmp")));
     Picture1->setAccessibleName(QStringLiteral("午前・午後の絵"));
 
     // The schedule panel lies exactly over the picture and hides it when shown.
@@ -174,9 +202,9 @@ void Form1::buildControls()
 
     // Holders of the two half-day pictures, below the client area.
     Picture2[0] = makePictureBox(client, indexed(u"Picture2", 0), tw.rect(1680, 6600, 615, 1335),
-                                 QStringLiteral(":/morning.bmp"));
+                                 heldBitmap(QStringLiteral(":/morning.bmp")));
     Picture2[1] = makePictureBox(client, indexed(u"Picture2", 1), tw.rect(3240, 6600, 615, 1335),
-                                 QStringLiteral(":/afternoon.bmp"));
+                                 heldBitmap(QStringLiteral(":/afternoon.bmp")));
     Picture2[0]->setAccessibleName(QStringLiteral("午前の絵"));
     Picture2[1]->setAccessibleName(QStringLiteral("午後の絵"));
 
