@@ -37,9 +37,15 @@ int secondOfDay(const QDateTime &at)
 
 void Form1::Timer1_Timer()
 {
-    Label1->setText(
-        QLocale::system().toString(m_platform.clock.now().date(), QLocale::ShortFormat));
+    // One reading for both labels, so that they never straddle midnight.
     m_shownAt = m_platform.clock.now();
+    // Ten ticks a second: the date's text is formatted anew only when the date
+    // changes.
+    if (m_shownAt.date() != m_dateShown) {
+        m_dateShown = m_shownAt.date();
+        m_dateText = QLocale::system().toString(m_dateShown, QLocale::ShortFormat);
+    }
+    Label1->setText(m_dateText);
     // Hours without a leading zero: "3:19:00".
     Label2->setText(m_shownAt.time().toString(u"H:mm:ss"));
     // The alarm starts with the first second shown, not before.

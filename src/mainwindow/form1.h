@@ -111,6 +111,9 @@ private:
 
     QPointer<frmAbout> m_about;
 
+    // The date of the date label's text.
+    QDate m_dateShown;
+    QString m_dateText;
     // The time the label last showed, and the last second the alarm judged
     // (seconds since midnight; -1 is the moment before midnight).
     QDateTime m_shownAt;
