@@ -180,6 +180,7 @@ void TestWindow::marksTimesThatNeverMatch()
     field("Text1(4)")->selectAll();
     QTest::keyClicks(field("Text1(4)"), marked ? "9:05:00" : "9:05"); // typing updates it too
     QCOMPARE(mark->isVisible(), !marked);
+    QVERIFY(!mark->icon().isNull() || !mark->isVisible()); // a shown mark has its icon
 }
 
 void TestWindow::speaksJapaneseInCaptionWideBoxes()
