@@ -18,8 +18,13 @@ namespace {
 // A box says when its slot was due once it comes this late.
 constexpr int kLateSeconds = 60;
 
-// The second of the day of a time text written exactly as the clock shows it
-// ("3:19:00"); nothing for "03:19:00", "3:19", " 3:19:00" or any other text.
+int secondOfDay(const QDateTime &at)
+{
+    return at.time().msecsSinceStartOfDay() / 1000;
+}
+
+} // namespace
+
 std::optional<int> clockSecond(const QString &text)
 {
     const QTime time = QTime::fromString(text, u"H:mm:ss");
@@ -27,13 +32,6 @@ std::optional<int> clockSecond(const QString &text)
         return std::nullopt;
     return time.msecsSinceStartOfDay() / 1000;
 }
-
-int secondOfDay(const QDateTime &at)
-{
-    return at.time().msecsSinceStartOfDay() / 1000;
-}
-
-} // namespace
 
 void Form1::Timer1_Timer()
 {

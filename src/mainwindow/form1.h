@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <array>
+#include <optional>
 #include <set>
 #include <tuple>
 
@@ -20,6 +21,10 @@ class QPushButton;
 namespace quorrel {
 
 class frmAbout;
+
+// The second of the day of a time text written exactly as the clock shows it
+// ("3:19:00"); nothing for "03:19:00", "3:19", " 3:19:00" or any other text.
+std::optional<int> clockSecond(const QString &text);
 
 // True for a text that looks like a time ("09:05:00", "9:05", "24:00:00",
 // " 9:05:00") but is not the clock text, so it can never alert.

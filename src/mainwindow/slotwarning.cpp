@@ -5,22 +5,24 @@
 
 #include <QAction>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QStyle>
+
+#include <algorithm>
 
 namespace quorrel {
 
 bool neverMatchingTime(const QString &text)
 {
-    // Digits and colons with blanks around them, full-width forms too, as a
-    // Japanese input method may leave them.
-    static const QRegularExpression looksLikeATime(
-        QStringLiteral(R"(^\s*\d+[:：]\d+([:：]\d+)?\s*$)"),
-        QRegularExpression::UseUnicodePropertiesOption);
-    // The clock text: "9:05:00", "23:59:59".
-    static const QRegularExpression clockText(
-        QStringLiteral("^(1?[0-9]|2[0-3]):[0-5][0-9]:[0-5][0-9]$"));
-    return looksLikeATime.match(text).hasMatch() && !clockText.match(text).hasMatch();
+    // Digits and colons with blanks around them, full-width forms too (NFKC
+    // folds "９：０５" to "9:05"), as a Japanese input method may leave them.
+    const QStringList parts = text.normalized(QString::NormalizationForm_KC).trimmed().split(u':');
+    const auto isNumber = [](const QString &part) {
+        return !part.isEmpty()
+               && std::all_of(part.begin(), part.end(), [](QChar c) { return c.isDigit(); });
+    };
+    const bool looksLikeATime = (parts.size() == 2 || parts.size() == 3)
+                                && std::all_of(parts.begin(), parts.end(), isNumber);
+    return looksLikeATime && !clockSecond(text);
 }
 
 void Form1::addTimeWarning(int slot)
