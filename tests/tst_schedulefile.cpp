@@ -4,8 +4,11 @@
 #include "schedule/schedulefile.h"
 #include "support/fakes.h"
 
+#include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace quorrel;
 using namespace quorrel::test;
@@ -30,6 +33,8 @@ private slots:
     void writesAndReadsBack();
     void readsDamagedAndLegacyBytes_data();
     void readsDamagedAndLegacyBytes();
+    void readsOnlyRegularFiles_data();
+    void readsOnlyRegularFiles();
 };
 
 void TestScheduleFile::writesAndReadsBack_data()
@@ -60,6 +65,8 @@ void TestScheduleFile::writesAndReadsBack_data()
                                  << "～①ｱ＼" << QString("9:00,～①ｱ＼\r\n").toUtf8();
     const QString longText = QStringLiteral("長い予定").repeated(10000);
     QTest::newRow("long") << longText << "" << (longText + ",\r\n").toUtf8();
+    const QString longest(kMaxTextLength, u'長');
+    QTest::newRow("longest") << longest << "" << (longest + ",\r\n").toUtf8();
 }
 
 void TestScheduleFile::writesAndReadsBack()
@@ -80,7 +87,7 @@ void TestScheduleFile::writesAndReadsBack()
 void TestScheduleFile::readsDamagedAndLegacyBytes_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("items"); // time, message, time ...; {"!"}: unreadable
+    QTest::addColumn<QStringList>("items"); // time, message, time ...; {"!", why}: unreadable
     QStringList fourteen;
     for (int i = 0; i < 14; ++i)
         fourteen << QString::number(i) << "m";
@@ -101,10 +108,22 @@ void TestScheduleFile::readsDamagedAndLegacyBytes_data()
     QTest::newRow("byte-order mark skipped") << QByteArray("\xEF\xBB\xBF"
                                                            "1:00:00,a")
                                              << QStringList{"1:00:00", "a"};
-    QTest::newRow("Shift-JIS from Windows") << shiftJis("9:00:00,朝会～①\r\n12:00:00,ﾗﾝﾁ\r\n")
-                                            << QStringList{"9:00:00", "朝会～①", "12:00:00", "ﾗﾝﾁ"};
+    // In Shift-JIS, 画像, 南部 and 鰻重 hold byte runs that are well-formed UTF-8.
+    const QString day = QStringLiteral(
+        "9:00:00,朝会～①議題の確認\r\n10:30:00,見積書を作成して部長に提出する。\r\n"
+        "12:00:00,ﾗﾝﾁ ﾃｨｰﾀｲﾑ（鰻重と蕎麦）\r\n13:00:00,第Ⅰ期決算 ㈱南部商事へ請求書 ＼5000\r\n"
+        "15:00:00,画像データのバックアップ\r\n17:30:00,"
+        "国境の長いトンネルを抜けると雪国であった。\r\n");
+    QTest::newRow("Shift-JIS from Windows")
+        << shiftJis(day) << day.split(QRegularExpression("[,\r\n]+"), Qt::SkipEmptyParts);
+    // Read as Shift-JIS, this would load without a fault, all garbled.
+    QTest::newRow("UTF-8 with a stray byte")
+        << QByteArray("9:00:00,定例会議\r\n10:00:00,R\xe9union\r\n12:00:00,出張\r\n13:00:00,電話")
+        << QStringList{"!", "壊れています。最初の不正なバイトは先頭から 32 バイトの位置"};
     QTest::newRow("neither UTF-8 nor Shift-JIS")
-        << QByteArray("1:00:00,\x81\xFF\xFF") << QStringList{"!"};
+        << QByteArray("1:00:00,\x81\xFF\xFF") << QStringList{"!", "Shift-JIS のテキストとしても"};
+    QTest::newRow("text too long") << "1:00:00," + QByteArray(kMaxTextLength + 1, 'x')
+                                   << QStringList{"!", "1 番目の予定のメッセージが長すぎます"};
 }
 
 void TestScheduleFile::readsDamagedAndLegacyBytes()
@@ -114,9 +133,9 @@ void TestScheduleFile::readsDamagedAndLegacyBytes()
     TemporaryCurrentDir dir;
     QVERIFY(writeFile("savefile.txt", bytes));
     const LoadResult loaded = loadScheduleFile("savefile.txt");
-    if (items == QStringList{"!"}) {
+    if (items.value(0) == u"!") {
         QCOMPARE(loaded.status, LoadResult::Status::Failed);
-        QVERIFY(!loaded.error.isEmpty());
+        QVERIFY2(loaded.error.contains(items[1]), qPrintable(loaded.error));
         return;
     }
     QCOMPARE(loaded.status, LoadResult::Status::Loaded);
@@ -124,6 +143,42 @@ void TestScheduleFile::readsDamagedAndLegacyBytes()
     for (const Slot &slot : loaded.records)
         read << slot.time << slot.message;
     QCOMPARE(read, items);
+}
+
+void TestScheduleFile::readsOnlyRegularFiles_data()
+{
+    QTest::addColumn<QString>("kind"); // of what savefile.txt is
+    QTest::addColumn<QString>("why");
+    QTest::newRow("FIFO") << "fifo"
+                          << "名前付きパイプ（FIFO）で、通常の";
+    QTest::newRow("device through a symlink") << "device"
+                                              << "シンボリックリンクの先がキャラクタデバイスで";
+    QTest::newRow("folder") << "folder"
+                            << "フォルダで";
+    QTest::newRow("200 MB") << "huge"
+                            << "ファイルが大きすぎます";
+}
+
+void TestScheduleFile::readsOnlyRegularFiles()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, why);
+    TemporaryCurrentDir dir;
+    if (kind == u"fifo")
+        QCOMPARE(mkfifo("savefile.txt", 0600), 0);
+    else if (kind == u"device") // never saved to: it must stay a device
+        QVERIFY(QFile::link("/dev/null", "savefile.txt"));
+    else if (kind == u"folder")
+        QVERIFY(QDir().mkdir("savefile.txt"));
+    else
+        QVERIFY(writeFile("savefile.txt", "") && QFile::resize("savefile.txt", 200'000'000));
+    const LoadResult loaded = loadScheduleFile("savefile.txt");
+    QCOMPARE(loaded.status, LoadResult::Status::Failed);
+    QVERIFY2(loaded.error.contains(why), qPrintable(loaded.error));
+    if (kind == u"fifo" || kind == u"folder") { // and never replaced
+        QVERIFY(saveScheduleFile("savefile.txt", QList<Slot>(kSlotCount)).contains(why));
+        QVERIFY(!QFileInfo("savefile.txt").isFile());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestScheduleFile)
