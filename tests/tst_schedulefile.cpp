@@ -115,6 +115,8 @@ void TestScheduleFile::readsDamagedAndLegacyBytes_data()
         "国境の長いトンネルを抜けると雪国であった。\r\n");
     QTest::newRow("Shift-JIS from Windows")
         << shiftJis(day) << day.split(QRegularExpression("[,\r\n]+"), Qt::SkipEmptyParts);
+    QTest::newRow("Shift-JIS, half of it like UTF-8") // 89 | E6 91 9C
+        << shiftJis("15:00:00,画像") << QStringList{"15:00:00", "画像"};
     // Read as Shift-JIS, this would load without a fault, all garbled.
     QTest::newRow("UTF-8 with a stray byte")
         << QByteArray("9:00:00,定例会議\r\n10:00:00,R\xe9union\r\n12:00:00,出張\r\n13:00:00,電話")
