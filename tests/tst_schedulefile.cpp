@@ -4,8 +4,11 @@
 #include "schedule/schedulefile.h"
 #include "support/fakes.h"
 
+#include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace quorrel;
 using namespace quorrel::test;
@@ -60,6 +63,8 @@ void TestScheduleFile::writesAndReadsBack_data()
                                  << "～①ｱ＼" << QString("9:00,～①ｱ＼\r\n").toUtf8();
     const QString longText = QStringLiteral("長い予定").repeated(10000);
     QTest::newRow("long") << longText << "" << (longText + ",\r\n").toUtf8();
+    const QString longest(kMaxTextLength, u'長');
+    QTest::newRow("longest") << longest << "" << (longest + ",\r\n").toUtf8();
 }
 
 void TestScheduleFile::writesAndReadsBack()
@@ -79,8 +84,9 @@ void TestScheduleFile::writesAndReadsBack()
 
 void TestScheduleFile::readsDamagedAndLegacyBytes_data()
 {
+    // "<fifo>", "<device>", "<folder>", "<200 MB>": what savefile.txt is made.
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("items"); // time, message, time ...; {"!"}: unreadable
+    QTest::addColumn<QStringList>("items"); // time, message, time ...; {"!", why}: unreadable
     QStringList fourteen;
     for (int i = 0; i < 14; ++i)
         fourteen << QString::number(i) << "m";
@@ -101,10 +107,29 @@ void TestScheduleFile::readsDamagedAndLegacyBytes_data()
     QTest::newRow("byte-order mark skipped") << QByteArray("\xEF\xBB\xBF"
                                                            "1:00:00,a")
                                              << QStringList{"1:00:00", "a"};
-    QTest::newRow("Shift-JIS from Windows") << shiftJis("9:00:00,朝会～①\r\n12:00:00,ﾗﾝﾁ\r\n")
-                                            << QStringList{"9:00:00", "朝会～①", "12:00:00", "ﾗﾝﾁ"};
+    // In Shift-JIS, 画像, 南部 and 鰻重 hold byte runs that are well-formed UTF-8.
+    const QString day = QStringLiteral(
+        "9:00:00,朝会～①議題の確認\r\n10:30:00,見積書を作成して部長に提出する。\r\n"
+        "12:00:00,ﾗﾝﾁ ﾃｨｰﾀｲﾑ（鰻重と蕎麦）\r\n13:00:00,第Ⅰ期決算 ㈱南部商事へ請求書 ＼5000\r\n"
+        "15:00:00,画像データのバックアップ\r\n17:30:00,"
+        "国境の長いトンネルを抜けると雪国であった。\r\n");
+    QTest::newRow("Shift-JIS from Windows")
+        << shiftJis(day) << day.split(QRegularExpression("[,\r\n]+"), Qt::SkipEmptyParts);
+    QTest::newRow("Shift-JIS, half of it like UTF-8") // 89 | E6 91 9C
+        << shiftJis("15:00:00,画像") << QStringList{"15:00:00", "画像"};
+    // Read as Shift-JIS, this would load without a fault, all garbled.
+    QTest::newRow("UTF-8 with a stray byte")
+        << QByteArray("9:00:00,定例会議\r\n10:00:00,R\xe9union\r\n12:00:00,出張\r\n13:00:00,電話")
+        << QStringList{"!", "壊れています。最初の不正なバイトは先頭から 32 バイトの位置"};
     QTest::newRow("neither UTF-8 nor Shift-JIS")
-        << QByteArray("1:00:00,\x81\xFF\xFF") << QStringList{"!"};
+        << QByteArray("1:00:00,\x81\xFF\xFF") << QStringList{"!", "Shift-JIS のテキストとしても"};
+    QTest::newRow("FIFO") << QByteArray("<fifo>") << QStringList{"!", "名前付きパイプ（FIFO）で"};
+    QTest::newRow("device through a symlink")
+        << QByteArray("<device>") << QStringList{"!", "シンボリックリンクの先がキャラクタデバイス"};
+    QTest::newRow("folder") << QByteArray("<folder>") << QStringList{"!", "フォルダで"};
+    QTest::newRow("200 MB") << QByteArray("<200 MB>") << QStringList{"!", "大きすぎます"};
+    QTest::newRow("text too long") << "1:00:00," + QByteArray(kMaxTextLength + 1, 'x')
+                                   << QStringList{"!", "1 番目の予定のメッセージが長すぎます"};
 }
 
 void TestScheduleFile::readsDamagedAndLegacyBytes()
@@ -112,11 +137,22 @@ void TestScheduleFile::readsDamagedAndLegacyBytes()
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, items);
     TemporaryCurrentDir dir;
-    QVERIFY(writeFile("savefile.txt", bytes));
+    const bool special = bytes == "<fifo>" || bytes == "<folder>"; // never replaced either
+    if (bytes == "<fifo>")
+        QCOMPARE(mkfifo("savefile.txt", 0600), 0);
+    else if (bytes == "<device>") // never saved to: it must stay a device
+        QVERIFY(QFile::link("/dev/null", "savefile.txt"));
+    else
+        QVERIFY(bytes == "<folder>"
+                    ? QDir().mkdir("savefile.txt")
+                    : writeFile("savefile.txt", bytes)
+                          && (bytes != "<200 MB>" || QFile::resize("savefile.txt", 200'000'000)));
     const LoadResult loaded = loadScheduleFile("savefile.txt");
-    if (items == QStringList{"!"}) {
+    if (items.value(0) == u"!") {
         QCOMPARE(loaded.status, LoadResult::Status::Failed);
-        QVERIFY(!loaded.error.isEmpty());
+        QVERIFY2(loaded.error.contains(items[1]), qPrintable(loaded.error));
+        QVERIFY(!special || saveScheduleFile("savefile.txt", {}).contains(items[1]));
+        QVERIFY(!special || !QFileInfo("savefile.txt").isFile());
         return;
     }
     QCOMPARE(loaded.status, LoadResult::Status::Loaded);

@@ -8,10 +8,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRawFont>
 #include <QSignalSpy>
@@ -37,6 +40,7 @@ private slots:
     void marksTimesThatNeverMatch();
     void speaksJapaneseInCaptionWideBoxes();
     void loadsAndSavesOnceAtClose();
+    void longTextsAreNeverCut();
     void editsAndOtherProgramsReachTheFile_data();
     void editsAndOtherProgramsReachTheFile();
     void hiddenSlotsStillAlertAndSave();
@@ -45,6 +49,7 @@ private slots:
     void aboutWindowLifecycle();
     void everyWayOutSavesOnce_data();
     void everyWayOutSavesOnce();
+    void unreadableFileShowsNoWindow_data();
     void unreadableFileShowsNoWindow();
 
 private:
@@ -190,20 +195,28 @@ void TestWindow::speaksJapaneseInCaptionWideBoxes()
     installQtTranslations();                       // the tests run under ja_JP
     QLineEdit edit;
     QVERIFY(edit.createStandardContextMenu()->actions().first()->text().startsWith(u"元に戻す"));
+    // Shown as typed, never as markup.
+    const QString typed = QStringLiteral("<h1>x < y</h1><b>会議</b><img src=\"nothing.png\">");
     QtMessageBoxes boxes;
-    for (BoxIcon icon : {BoxIcon::None, BoxIcon::Critical}) {
+    for (int kind : {0, 1, 2}) { // a note, an alert, a fatal error
         int width = 0, caption = 0;
         bool onTop = false;
+        QString shown;
         QTimer::singleShot(0, [&] {
-            QWidget *box = QApplication::activeModalWidget();
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             width = box->width();
             caption = box->fontMetrics().horizontalAdvance(box->windowTitle());
             onTop = box->windowFlags() & Qt::WindowStaysOnTopHint;
+            shown = box->textFormat() == Qt::PlainText ? box->text() : QString();
             box->close();
         });
-        boxes.show(nullptr, QStringLiteral("9"), icon);
+        if (kind < 2)
+            boxes.show(nullptr, typed, kind ? BoxIcon::Critical : BoxIcon::None);
+        else
+            BoxFatalErrors().report(typed, typed);
         QVERIFY(caption > 0 && width >= caption + 120); // beside a title bar's icon and buttons
-        QCOMPARE(onTop, icon == BoxIcon::Critical);
+        QCOMPARE(onTop, kind == 1);
+        QCOMPARE(shown, kind < 2 ? typed : typed + QStringLiteral("\n\n") + typed);
     }
 }
 
@@ -226,6 +239,21 @@ void TestWindow::loadsAndSavesOnceAtClose()
     QCoreApplication::sendEvent(form.get(), &request);
     QCOMPARE(unloaded.size(), 1);
     QVERIFY(!QFile::exists("savefile.txt"));
+}
+
+void TestWindow::longTextsAreNeverCut()
+{
+    createForm();
+    const QByteArray file = "1:00:00," + QByteArray(kMaxTextLength, 'x') + "\r\n" + ",\r\n";
+    QVERIFY(writeFile("savefile.txt", file));
+    QVERIFY(form->Form_Load());
+    field("Text2(0)")->end(false);
+    QApplication::clipboard()->setText("y");
+    field("Text2(0)")->paste(); // one character too many: refused whole, and said so
+    QTRY_COMPARE(fakes->boxes.texts.size(), 1);
+    QVERIFY(fakes->boxes.texts[0].contains(QStringLiteral("65,536 文字まで")));
+    form->close();
+    QVERIFY(readFile("savefile.txt").startsWith(file));
 }
 
 void TestWindow::editsAndOtherProgramsReachTheFile_data()
@@ -261,8 +289,8 @@ void TestWindow::editsAndOtherProgramsReachTheFile()
     createForm();
     QVERIFY(writeFile("savefile.txt", "7:30:00,起床\r\n"));
     QVERIFY(form->Form_Load());
-    if (failing)
-        QVERIFY(QFile::remove("savefile.txt") && QDir().mkdir("savefile.txt"));
+    if (failing) // the folder has gone
+        QVERIFY(QDir(QDir::currentPath()).removeRecursively());
     if (edit)
         QTest::keyClicks(field("Text2(0)"), "!");
     QCOMPARE(form->store().saveTimer().isActive(), edit); // loading the fields is no edit
@@ -280,6 +308,7 @@ void TestWindow::editsAndOtherProgramsReachTheFile()
     QCOMPARE(readFile("savefile.txt~"), backup);
     QCOMPARE(fakes->boxes.texts.size(), boxes);
     QCOMPARE(form->exitStatus(), int(failing));
+    QVERIFY(!fakes->fatal.reports.join("").contains(QStringLiteral("前の内容"))); // none is left
 }
 
 void TestWindow::hiddenSlotsStillAlertAndSave()
@@ -393,9 +422,9 @@ void TestWindow::everyWayOutSavesOnce()
         } else if (way < 0) {
             app.endSession();
             QCoreApplication::quit(); // the session manager's "die"
-        } else {                      // twice, as a session manager and a user at a terminal might
-            std::raise(way);
-            std::raise(way);
+        } else {                      // many at once, as a runaway script might: none may block
+            for (int i = 0; i < 30000; ++i)
+                std::raise(way);
         }
     });
     QCOMPARE(app.exec(), 0);
@@ -404,17 +433,40 @@ void TestWindow::everyWayOutSavesOnce()
     QVERIFY(QFile::exists(dir.filePath("savefile.txt")));
 }
 
+void TestWindow::unreadableFileShowsNoWindow_data()
+{
+    QTest::addColumn<int>("way"); // while the error is shown: as everyWayOutSavesOnce, 0 none
+    QTest::newRow("error dismissed") << 0;
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("end of the desktop session") << -1;
+}
+
 void TestWindow::unreadableFileShowsNoWindow()
 {
+    QFETCH(int, way);
     TemporaryCurrentDir dir;
-    QVERIFY(QDir().mkdir("savefile.txt"));
+    const QByteArray unreadable = "1:00:00,\x81\xFF\r\n";
+    QVERIFY(writeFile("savefile.txt", unreadable));
     FakePlatform fakes;
     Application app(fakes.platform());
+    int status = -1;
+    fakes.fatal.whileOpen = [&] { // the error box's own loop
+        QEventLoop box;
+        QTimer::singleShot(0, &box, [&] {
+            way < 0 ? app.endSession() : way ? (void)std::raise(way) : box.exit(0);
+        });
+        QTimer::singleShot(5000, &box, [&] { box.exit(-2); });
+        status = box.exec();
+    };
     QVERIFY(!app.start());
     QVERIFY(!app.form().isVisible());
     QCOMPARE(fakes.fatal.reports.size(), 1);
     QVERIFY(fakes.fatal.reports[0].contains(dir.filePath("savefile.txt")));
-    QVERIFY(QFileInfo(dir.filePath("savefile.txt")).isDir()); // untouched
+    QCOMPARE(status, way ? 1 : 0); // a way out ends the program at once, with a failure
+    app.form().close();            // nor may any later close write
+    QCOMPARE(readFile("savefile.txt"), unreadable);
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit); // clears the exit for later tests
+    QCoreApplication::exec();
 }
 
 QTEST_MAIN(TestWindow)

@@ -32,7 +32,7 @@ Application::Application(Platform platform) : m_form(platform)
 {
     // The About window may still be open: the program ends with the main window.
     connect(&m_form, &Form1::unloaded, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    connect(&m_signals, &SignalCloser::signalled, this, [this] { m_form.close(); });
+    connect(&m_signals, &SignalCloser::signalled, this, &Application::endSession);
     connect(qApp, &QGuiApplication::commitDataRequest, this,
             [this](QSessionManager &) { endSession(); });
     // Any other way the event loop is asked to end still goes through the close.
@@ -61,6 +61,13 @@ int Application::exec()
 
 void Application::endSession()
 {
+    // Before the schedule has been read (the start-up error is on screen), or
+    // once a save has failed, there is nothing to write: end now, which also
+    // ends the loop of a box that is open.
+    if (!m_form.isLoaded() || m_form.exitStatus() != 0) {
+        QCoreApplication::exit(1);
+        return;
+    }
     m_form.close();
 }
 

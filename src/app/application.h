@@ -33,7 +33,9 @@ public:
 
     Form1 &form() { return m_form; }
 
-    // The desktop session is ending: the same close request as any other.
+    // The desktop session is ending, or a signal asks the program to end: the
+    // same close request as any other, once the schedule has been read;
+    // before, the program ends without saving.
     void endSession();
 
 private:

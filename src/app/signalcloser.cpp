@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,40 +17,49 @@ int g_signalFd[2] = {-1, -1};
 
 extern "C" void forwardSignal(int signalNumber)
 {
+    // Never waits: when the socket is full, a close request is pending already.
+    const int savedErrno = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = ::write(g_signalFd[0], &byte, 1);
+    errno = savedErrno;
 }
 
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-} // namespace
-
-SignalCloser::SignalCloser(QObject *parent) : QObject(parent)
+void setDisposition(void (*handler)(int))
 {
-    if (g_signalFd[0] != -1)
-        return; // one per process
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalFd) != 0)
-        return;
-    m_notifier = new QSocketNotifier(g_signalFd[1], QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &SignalCloser::readSignal);
-
     struct sigaction action = {};
-    action.sa_handler = forwardSignal;
+    action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int signalNumber : kSignals)
         ::sigaction(signalNumber, &action, nullptr);
 }
 
+} // namespace
+
+SignalCloser::SignalCloser(QObject *parent) : QObject(parent)
+{
+    // Past a file size limit, a write fails with EFBIG and the save reports
+    // it, instead of the program being killed in the middle of it.
+    std::signal(SIGXFSZ, SIG_IGN);
+
+    if (g_signalFd[0] != -1)
+        return; // one per process
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalFd) != 0)
+        return;
+    m_notifier = new QSocketNotifier(g_signalFd[1], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &SignalCloser::readSignal);
+    setDisposition(forwardSignal);
+}
+
 SignalCloser::~SignalCloser()
 {
     if (!m_notifier)
         return;
-    struct sigaction action = {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    for (int signalNumber : kSignals)
-        ::sigaction(signalNumber, &action, nullptr);
+    // The program is ending: a late signal must neither cut the exit short
+    // nor change its status, so it is ignored rather than left to kill.
+    setDisposition(SIG_IGN);
     delete m_notifier;
     ::close(g_signalFd[0]);
     ::close(g_signalFd[1]);
@@ -58,9 +68,16 @@ SignalCloser::~SignalCloser()
 
 void SignalCloser::readSignal()
 {
-    unsigned char byte = 0;
-    if (::read(g_signalFd[1], &byte, 1) == 1)
-        emit signalled(byte);
+    // However many signals came, one close request serves them all.
+    unsigned char bytes[256];
+    ssize_t count = 0;
+    int first = 0;
+    while ((count = ::read(g_signalFd[1], bytes, sizeof bytes)) > 0) {
+        if (!first)
+            first = bytes[0];
+    }
+    if (first)
+        emit signalled(first);
 }
 
 } // namespace quorrel

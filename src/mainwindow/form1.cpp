@@ -5,12 +5,14 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QResource>
+#include <QValidator>
 #include <QtEndian>
 
 namespace quorrel {
@@ -77,6 +79,17 @@ QLabel *makePictureBox(QWidget *parent, const QString &name, const QRect &geomet
     box->setPixmap(picture);
     return box;
 }
+
+// Refuses an edit that would make a text longer than the file can hold, as a
+// whole: the field's own maximum length would cut it instead.
+class LengthLimit final : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override
+    {
+        return input.size() > kMaxTextLength ? Invalid : Acceptable;
+    }
+};
 
 } // namespace
 
@@ -186,6 +199,7 @@ void Form1::buildControls()
     panel->hide();
     Picture3 = panel;
 
+    auto *limit = new LengthLimit(this);
     for (int i = 0; i < kSlotCount; ++i) {
         // Rows are numbered from 1 for the reader, as they are counted on screen.
         const QString row = QString::number(i + 1);
@@ -198,6 +212,12 @@ void Form1::buildControls()
         Text2[i]->setObjectName(indexed(u"Text2", i));
         Text2[i]->setGeometry(tw.rect(1680, 360 * i, 3255, 375));
         Text2[i]->setAccessibleName(QStringLiteral("予定 %1 のメッセージ").arg(row));
+        for (QLineEdit *field : {Text1[i], Text2[i]}) {
+            // Above the limit, so that Qt never cuts: the validator refuses.
+            field->setMaxLength(kMaxTextLength + 1);
+            field->setValidator(limit);
+            connect(field, &QLineEdit::inputRejected, this, &Form1::refuseLongInput);
+        }
     }
 
     // Holders of the two half-day pictures, below the client area.
@@ -273,8 +293,12 @@ bool Form1::Form_Load()
     switch (loaded.status) {
     case LoadResult::Status::Missing:
         // First run: the initial texts stand, and the first close creates the file.
+        m_loaded = true;
         return true;
-    case LoadResult::Status::Loaded: setSchedule(loaded.records); return true;
+    case LoadResult::Status::Loaded:
+        setSchedule(loaded.records);
+        m_loaded = true;
+        return true;
     case LoadResult::Status::Failed: break;
     }
     // Starting with the initial texts would overwrite the user's schedule at
@@ -302,15 +326,42 @@ void Form1::Form_QueryUnload()
     Timer3.stop();
     m_store.stop();
 
+    // Before the schedule was read, the fields hold only the initial texts:
+    // writing them would replace a file that could not be read.
+    if (!m_loaded) {
+        m_exitStatus = 1;
+        emit unloaded();
+        return;
+    }
     const QString why = m_store.save();
     if (!why.isEmpty()) {
         m_exitStatus = 1;
-        m_platform.fatal.report(
-            QStringLiteral("予定表ファイル「%1」に書き込めません。前の内容は残っています。")
-                .arg(m_store.path()),
-            why);
+        QString what = QStringLiteral("予定表ファイル「%1」に書き込めません。").arg(m_store.path());
+        // Only where a previous file is still there (not in a folder that has
+        // gone, say).
+        if (QFileInfo(m_store.path()).isFile())
+            what += QStringLiteral("前の内容は残っています。");
+        m_platform.fatal.report(what, why);
     }
     emit unloaded();
+}
+
+void Form1::refuseLongInput()
+{
+    // One word per refused edit, once the field has finished with it.
+    if (m_refusalPending)
+        return;
+    m_refusalPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_refusalPending = false;
+            tellUser(
+                QStringLiteral("1 つの欄に入るのは %L1 文字までです。長すぎる入力は受け付けず、"
+                               "欄は元のままです。")
+                    .arg(kMaxTextLength));
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace quorrel

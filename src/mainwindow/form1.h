@@ -55,7 +55,11 @@ public:
     // Un-minimised, raised and given the keyboard.
     void bringToFront();
 
-    // Non-zero once a save has failed.
+    // True once Form_Load has read the schedule (or found no file): only then
+    // may a close write it.
+    bool isLoaded() const { return m_loaded; }
+
+    // Non-zero once a save has failed, or after a close before the load.
     int exitStatus() const { return m_exitStatus; }
 
     static const QUrl &homePage();
@@ -88,6 +92,7 @@ private:
     void addTimeWarning(int slot);
     void alertDue(const QDate &day, int after, int upTo);
     void tellUser(const QString &text);
+    void refuseLongInput();
     frmAbout *aboutInstance();
 
     Platform m_platform;
@@ -127,7 +132,9 @@ private:
     // Alerts shown as (day, slot, time text): none is shown twice.
     std::set<std::tuple<QDate, int, QString>> m_alerted;
     bool m_alerting = false;
+    bool m_loaded = false;
     bool m_unloaded = false;
+    bool m_refusalPending = false;
     int m_exitStatus = 0;
 };
 

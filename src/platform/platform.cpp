@@ -36,6 +36,8 @@ void QtMessageBoxes::show(QWidget *parent, const QString &text, BoxIcon icon)
 {
     QMessageBox box(icon == BoxIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
                     kAppTitle.toString(), text, QMessageBox::Ok, parent);
+    // Exactly as typed: never markup, pictures or links.
+    box.setTextFormat(Qt::PlainText);
     fitCaption(box);
     // An alert comes up above whatever the user is working in.
     if (icon == BoxIcon::Critical)
@@ -54,6 +56,7 @@ void BoxFatalErrors::report(const QString &what, const QString &why)
     // Also on stderr, for a start from a terminal or a session log.
     std::fprintf(stderr, "quorrel: %s: %s\n", qUtf8Printable(what), qUtf8Printable(why));
     QMessageBox box(QMessageBox::Critical, kAppTitle.toString(), text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
     fitCaption(box);
     box.exec();
 }

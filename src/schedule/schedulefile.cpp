@@ -3,7 +3,16 @@
 #include "platform/textcodec.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace quorrel {
 
@@ -92,6 +101,109 @@ private:
     qsizetype m_pos = 0;
 };
 
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("フォルダ");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("名前付きパイプ（FIFO）");
+    if (S_ISCHR(mode))
+        return QStringLiteral("キャラクタデバイス");
+    if (S_ISBLK(mode))
+        return QStringLiteral("ブロックデバイス");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("ソケット");
+    return QStringLiteral("特殊なファイル");
+}
+
+QString notRegular(const QString &path, mode_t mode)
+{
+    const QString kind = kindOf(mode);
+    if (QFileInfo(path).isSymLink())
+        return QStringLiteral("シンボリックリンクの先が%1で、通常のファイルではありません。")
+            .arg(kind);
+    return QStringLiteral("%1で、通常のファイルではありません。").arg(kind);
+}
+
+QString tooLarge(qint64 size)
+{
+    return QStringLiteral(
+               "ファイルが大きすぎます（%L1 バイト）。予定表のファイルは %L2 バイトまでです。")
+        .arg(size)
+        .arg(kMaxFileSize);
+}
+
+QString tooLong(const QList<Slot> &records)
+{
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        for (const auto &[text, what] :
+             {std::pair{&records[i].time, QStringLiteral("時刻")},
+              std::pair{&records[i].message, QStringLiteral("メッセージ")}}) {
+            if (text->size() > kMaxTextLength)
+                return QStringLiteral("%1 番目の予定の%2が長すぎます（%L3 文字）。1 "
+                                      "つの欄に入るのは %L4 文字までです。")
+                    .arg(i + 1)
+                    .arg(what)
+                    .arg(text->size())
+                    .arg(kMaxTextLength);
+        }
+    }
+    return {};
+}
+
+// Reads a regular file of at most kMaxFileSize bytes. Never blocks: a FIFO
+// or a device is refused by its type before it is opened, and opening does
+// not wait, so that one put in its place meanwhile is refused as well.
+std::optional<QByteArray> readRegularFile(const QString &path, QString &why)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info = {};
+    if (::stat(name.constData(), &info) != 0) {
+        why = systemError(errno);
+        return std::nullopt;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        why = notRegular(path, info.st_mode);
+        return std::nullopt;
+    }
+    if (info.st_size > kMaxFileSize) {
+        why = tooLarge(info.st_size);
+        return std::nullopt;
+    }
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        why = systemError(errno);
+        return std::nullopt;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        why = notRegular(path, info.st_mode);
+        ::close(fd);
+        return std::nullopt;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        why = file.errorString();
+        ::close(fd);
+        return std::nullopt;
+    }
+    // One byte more than allowed tells a file that grew since.
+    QByteArray bytes = file.read(kMaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError) {
+        why = file.errorString();
+        return std::nullopt;
+    }
+    if (bytes.size() > kMaxFileSize) {
+        why = tooLarge(bytes.size());
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 } // namespace
 
 QString formatSchedule(const QList<Slot> &records)
@@ -121,33 +233,36 @@ QList<Slot> parseSchedule(QStringView text)
 LoadResult loadScheduleFile(const QString &path)
 {
     LoadResult result;
-    QFile file(path);
-    if (!file.exists()) {
+    // A dangling symlink is missing too: the first save creates its target.
+    if (!QFile::exists(path)) {
         result.status = LoadResult::Status::Missing;
         return result;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = file.errorString();
+    const std::optional<QByteArray> bytes = readRegularFile(path, result.error);
+    if (!bytes)
         return result;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.error = file.errorString();
-        return result;
-    }
     result.bytes = bytes;
-    const std::optional<QString> text = decodeScheduleText(bytes);
-    if (!text) {
-        result.error = QStringLiteral("The file is neither UTF-8 nor Shift-JIS text.");
+    DecodedText text = decodeScheduleText(*bytes);
+    if (!text.text) {
+        result.error = text.error;
         return result;
     }
-    result.records = parseSchedule(*text);
-    result.status = LoadResult::Status::Loaded;
+    result.records = parseSchedule(*text.text);
+    result.error = tooLong(result.records);
+    if (result.error.isEmpty())
+        result.status = LoadResult::Status::Loaded;
+    else
+        result.records.clear();
     return result;
 }
 
 QString replaceFile(const QString &path, const QByteArray &bytes)
 {
+    // A device or FIFO behind the name (a symlink to /dev/null, say) would be
+    // replaced by a regular file: leave it alone.
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        return notRegular(path, info.st_mode);
     // QSaveFile writes beside the target and renames it into place at commit;
     // it follows a symlink to its target and keeps the file's permissions.
     QSaveFile file(path);

@@ -44,7 +44,13 @@ struct FakeUrls final : UrlOpener {
 
 struct FakeFatal final : FatalErrors {
     QStringList reports;
-    void report(const QString &what, const QString &why) override { reports << what + u'\n' + why; }
+    std::function<void()> whileOpen; // as FakeBoxes::whileOpen
+    void report(const QString &what, const QString &why) override
+    {
+        reports << what + u'\n' + why;
+        if (whileOpen)
+            whileOpen();
+    }
 };
 
 struct FakeSound final : AlertSound {
