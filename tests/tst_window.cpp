@@ -196,7 +196,7 @@ void TestWindow::speaksJapaneseInCaptionWideBoxes()
     QLineEdit edit;
     QVERIFY(edit.createStandardContextMenu()->actions().first()->text().startsWith(u"元に戻す"));
     // Shown as typed, never as markup.
-    const QString typed = QStringLiteral("<h1>x < y</h1><b>会議</b><img src=\"nothing.png\">");
+    const QString typed = QStringLiteral("<b>会議</b>");
     QtMessageBoxes boxes;
     for (int kind : {0, 1, 2}) { // a note, an alert, a fatal error
         int width = 0, caption = 0;
