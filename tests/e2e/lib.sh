@@ -16,6 +16,17 @@ fail() {
   exit 1
 }
 
+# within SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds; false
+# once SECONDS have gone.
+within() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    ((SECONDS <= deadline)) || return 1
+    sleep 0.05
+  done
+}
+
 # start_quorrel [PREFIX...]: starts the program here, with an optional command
 # in front that execs it (so that PID is the program's); stderr in $WORK/stderr.
 start_quorrel() {
@@ -25,8 +36,7 @@ start_quorrel() {
 }
 
 # start_quorrel_at "YYYY-MM-DD HH:MM:SS": the program's clock starts at that
-# local time and runs on from there. The library is preloaded rather than run
-# through the faketime wrapper, which forks.
+# local time and runs on. The library is preloaded: the faketime wrapper forks.
 start_quorrel_at() {
   start_quorrel env LD_PRELOAD="$FAKETIME_LIB" FAKETIME="@$1" DONT_FAKE_MONOTONIC=1
 }
@@ -41,27 +51,18 @@ windows() {
   true
 }
 
-count_windows() { windows "$1" | wc -l; }
 
-# wait_window NAME-PATTERN: prints the id of the program's visible window (10 s at most).
+shown_or_ended() { [[ -n $(windows "$1") ]] || ! kill -0 "$PID" 2>/dev/null; }
+
+# wait_window NAME-PATTERN: prints the id of the program's visible window.
 wait_window() {
-  local id
-  for _ in $(seq 200); do
-    id=$(windows "$1" | head -1)
-    [[ -n $id ]] && { echo "$id"; return; }
-    kill -0 "$PID" 2>/dev/null || fail "the program ended before showing '$1': $(cat "$WORK/stderr")"
-    sleep 0.05
-  done
-  fail "no window '$1' appeared"
+  within 10 shown_or_ended "$1" || fail "no window '$1' appeared"
+  windows "$1" | head -1 | grep . || fail "the program ended before showing '$1': $(cat "$WORK/stderr")"
 }
 
-# wait_exit: waits for the program to end (10 s at most); sets STATUS.
+# wait_exit: waits for the program to end; sets STATUS.
 wait_exit() {
-  for _ in $(seq 200); do
-    kill -0 "$PID" 2>/dev/null || break
-    sleep 0.05
-  done
-  kill -0 "$PID" 2>/dev/null && fail "the program did not end"
+  within 10 eval '! kill -0 "$PID" 2>/dev/null' || fail "the program did not end"
   STATUS=0
   wait "$PID" || STATUS=$?
 }

@@ -20,10 +20,13 @@ struct FakeClock final : Clock {
     QDateTime now() const override { return time; }
 };
 
-struct FakeBoxes final : MessageBoxes {
-    QStringList texts;
+// Records what it is asked; whileOpen runs while a box is "open".
+struct FakeBoxes final : MessageBoxes, FatalErrors, UrlOpener, AlertSound {
+    QStringList texts, reports;
     QList<BoxIcon> icons;
-    std::function<void()> whileOpen; // runs while the box is "open"
+    QList<QUrl> opened;
+    int played = 0;
+    std::function<void()> whileOpen;
     void show(QWidget *, const QString &text, BoxIcon icon) override
     {
         texts << text;
@@ -31,40 +34,20 @@ struct FakeBoxes final : MessageBoxes {
         if (whileOpen)
             whileOpen();
     }
-};
-
-struct FakeUrls final : UrlOpener {
-    QList<QUrl> opened;
-    bool open(const QUrl &url) override
-    {
-        opened << url;
-        return false; // a failure must stay silent
-    }
-};
-
-struct FakeFatal final : FatalErrors {
-    QStringList reports;
-    std::function<void()> whileOpen; // as FakeBoxes::whileOpen
     void report(const QString &what, const QString &why) override
     {
         reports << what + u'\n' + why;
         if (whileOpen)
             whileOpen();
     }
-};
-
-struct FakeSound final : AlertSound {
-    int played = 0;
+    bool open(const QUrl &url) override { return opened << url, false; } // failing, silently
     void play() override { ++played; }
 };
 
 struct FakePlatform {
     FakeClock clock;
     FakeBoxes boxes;
-    FakeUrls urls;
-    FakeFatal fatal;
-    FakeSound sound;
-    Platform platform(qreal dpi = 96) { return {clock, boxes, urls, fatal, sound, Twips(dpi)}; }
+    Platform platform(qreal dpi = 96) { return {clock, boxes, boxes, boxes, boxes, Twips(dpi)}; }
 };
 
 // Makes a fresh temporary folder the current one for the test's life.
@@ -100,12 +83,7 @@ protected:
         fakes = std::make_unique<FakePlatform>();
         form = std::make_unique<Form1>(fakes->platform(dpi));
     }
-    void destroyForm()
-    {
-        form.reset();
-        fakes.reset();
-        dir.reset();
-    }
+    void destroyForm() { form.reset(), fakes.reset(), dir.reset(); }
     // A control of the window by its name, such as "Text1(3)".
     template <typename T = QWidget> T *control(const QString &name) const
     {
