@@ -3,14 +3,6 @@
 
 #include "support/fakes.h"
 
-#include <QCloseEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRandomGenerator>
-#include <QRegularExpression>
-#include <QTest>
-#include <QTimeZone>
-
 using namespace quorrel;
 using namespace quorrel::test;
 

@@ -4,10 +4,6 @@
 #include "schedule/schedulefile.h"
 #include "support/fakes.h"
 
-#include <QRegularExpression>
-#include <QStringEncoder>
-#include <QTest>
-
 #include <sys/stat.h>
 
 using namespace quorrel;

@@ -1,15 +1,23 @@
 # Helpers for the end-to-end tests: start the real program in a folder of its
-# own, find its windows, and check what it leaves on disk.
+# own on an X server of its own, find its windows, check what it leaves on disk.
 set -euo pipefail
 
 QUORREL=$(readlink -f "$1")
 FAKETIME_LIB=$(find /usr/lib -name libfaketimeMT.so.1 -print -quit)
 [[ -n $FAKETIME_LIB ]] || { echo "libfaketime is not installed" >&2; exit 1; }
 WORK=$(mktemp -d)
-trap 'kill -9 $(jobs -p) 2>/dev/null || true; rm -rf "$WORK"' EXIT
 mkdir "$WORK/here" -m 700 "$WORK/.runtime"
 cd "$WORK/here"
 export XDG_RUNTIME_DIR="$WORK/.runtime"
+# On a free display that the server picks and reports once it takes clients.
+mkfifo "$WORK/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb" &
+XVFB=$!
+# The server goes last, and its sockets with it, before the next test starts one.
+trap 'set +e; kill -9 $(jobs -p | grep -vx $XVFB) 2>/dev/null; kill $XVFB; wait; rm -rf "$WORK"' EXIT
+read -r -t 20 display <"$WORK/display" || { echo "no X server: $(cat "$WORK/xvfb")" >&2; exit 1; }
+export DISPLAY=":$display"
+unset WAYLAND_DISPLAY XAUTHORITY
 
 fail() {
   echo "FAIL: $*" >&2
@@ -77,15 +85,4 @@ focus() {
 expect_file() {
   printf "$1" >"$WORK/expected"
   cmp -s "$WORK/expected" savefile.txt || fail "savefile.txt is not as expected:"$'\n'"$(od -c savefile.txt | head -20)"
-}
-
-# pixel WINDOW-ID X Y-FROM-BOTTOM: sets R G B of a pixel of the window, its row
-# counted from the bottom edge (the menu bar's height varies with the font).
-pixel() {
-  import -window "$1" "$WORK/shot.png"
-  local y rgb
-  y=$(($(identify -format '%h' "$WORK/shot.png") - $3))
-  rgb=$(convert "$WORK/shot.png" -format "%[fx:int(255*p{$2,$y}.r)] %[fx:int(255*p{$2,$y}.g)] %[fx:int(255*p{$2,$y}.b)]" info:)
-  [[ $rgb =~ ^[0-9]+\ [0-9]+\ [0-9]+$ ]] || fail "no pixel read at $2,$y of window $1: '$rgb'"
-  read -r R G B <<<"$rgb"
 }

@@ -5,10 +5,8 @@
 
 #include "mainwindow/form1.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QUrl>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <functional>
 #include <memory>
@@ -50,16 +48,10 @@ struct FakePlatform {
     Platform platform(qreal dpi = 96) { return {clock, boxes, boxes, boxes, boxes, Twips(dpi)}; }
 };
 
-// Makes a fresh temporary folder the current one for the test's life.
-class TemporaryCurrentDir {
-public:
-    TemporaryCurrentDir() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
-    ~TemporaryCurrentDir() { QDir::setCurrent(m_previous); }
-    QString filePath(const QString &name) const { return m_dir.filePath(name); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_previous;
+// A fresh temporary folder, the current one: the file the program reads and
+// writes is there. Each test makes a new one current before its first file.
+struct TemporaryCurrentDir : QTemporaryDir {
+    TemporaryCurrentDir() { QDir::setCurrent(path()); }
 };
 
 inline QByteArray readFile(const QString &path)
