@@ -39,14 +39,11 @@ private slots:
         row("empty", "", "", kEmptyLine);
         row("comma", "a,b", "m", "\"a,b\",m\r\n");
         row("quotes", "x", "say \"hi\"", "x,\"say \"\"hi\"\"\"\r\n");
-        row("lone quote", "\"", "", "\"\"\"\",\r\n");
         row("blanks around", " a", "b\t", "\" a\",\"b\t\"\r\n");
-        row("only blanks", "   ", "", "\"   \",\r\n");
         row("line breaks", "a\r\nb", "c\rd\ne", "\"a\r\nb\",\"c\rd\ne\"\r\n");
         // Bare, a leading U+FEFF would be taken for the byte-order mark and dropped.
         row("byte-order mark", QStringLiteral("\uFEFF1:00:00"), "m",
             QStringLiteral("\"\uFEFF1:00:00\",m\r\n"));
-        row("cp932 signs", "9:00", "～①ｱ＼", "9:00,～①ｱ＼\r\n");
         const QString longest(kMaxTextLength, u'長');
         row("longest", longest, "", longest + ",\r\n");
     }
@@ -74,7 +71,6 @@ private slots:
         QStringList fourteen;
         for (int i = 0; i < 14; ++i)
             fourteen << QString::number(i) << "m";
-
         const auto row = [](const char *name, const QByteArray &bytes, const QStringList &items) {
             QTest::newRow(name) << bytes << items;
         };
@@ -90,16 +86,11 @@ private slots:
         row("quoted items", "\"1:00\",\"a,\"\"b\"\"\"\r\n\"1\"2,\"x\r\ny",
             {"1:00", "a,\"b\"", "12", "x\r\ny"});
         row("blanks kept", " 3:19:00 , x ", {" 3:19:00 ", " x "});
-        row("byte-order mark skipped",
-            "\xEF\xBB\xBF"
-            "1:00:00,a",
-            {"1:00:00", "a"});
+        row("byte-order mark skipped", "\uFEFF1:00:00,a", {"1:00:00", "a"});
         // In Shift-JIS, 画像, 南部 and 鰻重 hold byte runs that are well-formed UTF-8.
-        const QString day = QStringLiteral(
-            "9:00:00,朝会～①議題の確認\r\n10:30:00,見積書を作成して部長に提出する。\r\n"
-            "12:00:00,ﾗﾝﾁ ﾃｨｰﾀｲﾑ（鰻重と蕎麦）\r\n13:00:00,第Ⅰ期決算 ㈱南部商事へ請求書 ＼5000\r\n"
-            "15:00:00,画像データのバックアップ\r\n17:30:00,"
-            "国境の長いトンネルを抜けると雪国であった。\r\n");
+        const QString day =
+            QStringLiteral("9:00:00,朝会～①議題\r\n12:00:00,ﾗﾝﾁ（鰻重と蕎麦）\r\n"
+                           "13:00:00,第Ⅰ期 ㈱南部商事へ ＼5000\r\n15:00:00,画像データ\r\n");
         row("Shift-JIS from Windows", shiftJis(day),
             day.split(QRegularExpression("[,\r\n]+"), Qt::SkipEmptyParts));
         row("Shift-JIS, half of it like UTF-8", shiftJis("15:00:00,画像"),

@@ -165,6 +165,10 @@ private slots:
         QTRY_COMPARE(fakes->boxes.texts, (QStringList{"0", "hidden"}));
         QCOMPARE(fakes->boxes.icons, (QList<BoxIcon>{BoxIcon::None, BoxIcon::Critical}));
         QTRY_VERIFY(readFile("savefile.txt").contains("0:00:31,hidden\r\n")); // without a close
+        // Another program's version, replaced in one step as editors and sync tools do.
+        QVERIFY(writeFile("new", readFile("savefile.txt").replace("出発", "外出")));
+        QVERIFY(std::rename("new", "savefile.txt") == 0);
+        QTRY_COMPARE(field("Text2(1)")->text(), QStringLiteral("外出"));
         fakes->clock.time = fakes->clock.time.addSecs(12 * 3600);
         const auto afternoon = control<QLabel>("Picture2(1)")->pixmap().cacheKey();
         QTRY_COMPARE(control<QLabel>("Picture1")->pixmap().cacheKey(), afternoon);
@@ -175,7 +179,7 @@ private slots:
             QCloseEvent request;
             QCoreApplication::sendEvent(form.get(), &request);
             QCOMPARE(readFile("savefile.txt")
-                         .startsWith("7:30:00,\"wake, up\"\r\n8:00:00,出発\r\n"
+                         .startsWith("7:30:00,\"wake, up\"\r\n8:00:00,外出\r\n"
                                      "3:19:00,Text2\r\nText1,Text2\r\n"),
                      i == 0);
             QFile::remove("savefile.txt");

@@ -19,20 +19,13 @@ read -r -t 20 display <"$WORK/display" || { echo "no X server: $(cat "$WORK/xvfb
 export DISPLAY=":$display"
 unset WAYLAND_DISPLAY XAUTHORITY
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+fail() { echo "FAIL: $*" >&2 && exit 1; }
 
-# within SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds; false
-# once SECONDS have gone.
+# within SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds, or fails.
 within() {
   local deadline=$((SECONDS + $1))
   shift
-  until "$@"; do
-    ((SECONDS <= deadline)) || return 1
-    sleep 0.05
-  done
+  until "$@"; do ((SECONDS <= deadline)) && sleep 0.05 || return 1; done
 }
 
 # start_quorrel [PREFIX...]: starts the program here, with an optional command
@@ -45,9 +38,7 @@ start_quorrel() {
 
 # start_quorrel_at "YYYY-MM-DD HH:MM:SS": the program's clock starts at that
 # local time and runs on. The library is preloaded: the faketime wrapper forks.
-start_quorrel_at() {
-  start_quorrel env LD_PRELOAD="$FAKETIME_LIB" FAKETIME="@$1" DONT_FAKE_MONOTONIC=1
-}
+start_quorrel_at() { start_quorrel env LD_PRELOAD="$FAKETIME_LIB" FAKETIME="@$1" DONT_FAKE_MONOTONIC=1; }
 
 # windows NAME-PATTERN: the ids of the program's visible windows whose title
 # matches. --all, or xdotool ORs its conditions and lists every window.
@@ -58,7 +49,6 @@ windows() {
   done
   true
 }
-
 
 shown_or_ended() { [[ -n $(windows "$1") ]] || ! kill -0 "$PID" 2>/dev/null; }
 
@@ -71,15 +61,11 @@ wait_window() {
 # wait_exit: waits for the program to end; sets STATUS.
 wait_exit() {
   within 10 eval '! kill -0 "$PID" 2>/dev/null' || fail "the program did not end"
-  STATUS=0
-  wait "$PID" || STATUS=$?
+  wait "$PID" && STATUS=0 || STATUS=$?
 }
 
 # focus WINDOW-ID: gives the window the keyboard (there is no window manager).
-focus() {
-  xdotool windowfocus --sync "$1"
-  sleep 0.2
-}
+focus() { xdotool windowfocus --sync "$1" && sleep 0.2; }
 
 # expect_file BYTES-AS-PRINTF-FORMAT
 expect_file() {
