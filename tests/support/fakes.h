@@ -13,18 +13,18 @@
 
 namespace quorrel::test {
 
-struct FakeClock final : Clock {
+// The operating system's services, recording what they are asked; whileOpen
+// runs while a box is "open".
+struct FakePlatform final : Clock, MessageBoxes, FatalErrors, UrlOpener, AlertSound {
     QDateTime time{QDate(2026, 12, 6), QTime(9, 0)};
-    QDateTime now() const override { return time; }
-};
-
-// Records what it is asked; whileOpen runs while a box is "open".
-struct FakeBoxes final : MessageBoxes, FatalErrors, UrlOpener, AlertSound {
     QStringList texts, reports;
     QList<BoxIcon> icons;
     QList<QUrl> opened;
     int played = 0;
     std::function<void()> whileOpen;
+
+    Platform platform(qreal dpi = 96) { return {*this, *this, *this, *this, *this, Twips(dpi)}; }
+    QDateTime now() const override { return time; }
     void show(QWidget *, const QString &text, BoxIcon icon) override
     {
         texts << text;
@@ -40,12 +40,6 @@ struct FakeBoxes final : MessageBoxes, FatalErrors, UrlOpener, AlertSound {
     }
     bool open(const QUrl &url) override { return opened << url, false; } // failing, silently
     void play() override { ++played; }
-};
-
-struct FakePlatform {
-    FakeClock clock;
-    FakeBoxes boxes;
-    Platform platform(qreal dpi = 96) { return {clock, boxes, boxes, boxes, boxes, Twips(dpi)}; }
 };
 
 // A fresh temporary folder, the current one: the file the program reads and
