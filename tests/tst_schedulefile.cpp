@@ -1,5 +1,5 @@
-// The schedule file at the level of its bytes: what is written, what reads
-// back, and what is made of damaged and legacy files.
+// The schedule file at the level of its bytes: what is written and reads back,
+// and what is made of damaged and legacy files.
 
 #include "schedule/schedulefile.h"
 #include "support/fakes.h"
@@ -9,72 +9,36 @@
 using namespace quorrel;
 using namespace quorrel::test;
 
-namespace {
-
-const QByteArray kEmptyLine = ",\r\n";
-
-QByteArray shiftJis(const QString &text)
-{
-    QStringEncoder encoder("Shift_JIS");
-    return encoder.encode(text);
-}
-
-} // namespace
-
 class TestScheduleFile : public QObject {
     Q_OBJECT
 
 private slots:
 
-    void writesAndReadsBack_data()
-    {
-        QTest::addColumn<QString>("time");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QByteArray>("line"); // slot 0's line as written
-        const auto row = [](const char *name, const QString &time, const QString &message,
-                            const QString &line) {
-            QTest::newRow(name) << time << message << line.toUtf8();
-        };
-        row("plain", "3:19:00", "会議 三階", "3:19:00,会議 三階\r\n");
-        row("empty", "", "", kEmptyLine);
-        row("comma", "a,b", "m", "\"a,b\",m\r\n");
-        row("quotes", "x", "say \"hi\"", "x,\"say \"\"hi\"\"\"\r\n");
-        row("blanks around", " a", "b\t", "\" a\",\"b\t\"\r\n");
-        row("line breaks", "a\r\nb", "c\rd\ne", "\"a\r\nb\",\"c\rd\ne\"\r\n");
-        // Bare, a leading U+FEFF would be taken for the byte-order mark and dropped.
-        row("byte-order mark", QStringLiteral("\uFEFF1:00:00"), "m",
-            QStringLiteral("\"\uFEFF1:00:00\",m\r\n"));
-        const QString longest(kMaxTextLength, u'長');
-        row("longest", longest, "", longest + ",\r\n");
-    }
-
-    void writesAndReadsBack()
-    {
-        QFETCH(QString, time);
-        QFETCH(QString, message);
-        QFETCH(QByteArray, line);
-        QList<Slot> schedule(kSlotCount);
-        schedule[0] = {time, message};
-        TemporaryCurrentDir dir;
-        QCOMPARE(saveScheduleFile("savefile.txt", schedule), QString());
-        QCOMPARE(readFile("savefile.txt"), line + kEmptyLine.repeated(10));
-        const LoadResult loaded = loadScheduleFile("savefile.txt");
-        QCOMPARE(loaded.status, LoadResult::Status::Loaded);
-        QCOMPARE(loaded.records, schedule);
-    }
-
-    void readsDamagedAndLegacyBytes_data()
+    void readsAndWritesBytes_data()
     {
         // "<fifo>", "<device>", "<folder>", "<200 MB>": what savefile.txt is made.
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("items"); // time, message, time ...; {"!", why}: unreadable
+        QTest::addColumn<bool>("written");      // as the items are written, before empty slots
         QStringList fourteen;
         for (int i = 0; i < 14; ++i)
             fourteen << QString::number(i) << "m";
-        const auto row = [](const char *name, const QByteArray &bytes, const QStringList &items) {
-            QTest::newRow(name) << bytes << items;
+        const auto row = [](const char *name, const QByteArray &bytes, const QStringList &items,
+                            bool written = false) {
+            QTest::newRow(name) << bytes << items << written;
         };
-        row("empty file", "", {});
+        row("empty file", "", {}, true);
+        row("plain", "3:19:00,会議 三階\r\n", {"3:19:00", "会議 三階"}, true);
+        row("empty slot", ",\r\n", {"", ""}, true);
+        row("comma", "\"a,b\",m\r\n", {"a,b", "m"}, true);
+        row("quotes", "x,\"say \"\"hi\"\"\"\r\n", {"x", "say \"hi\""}, true);
+        row("blanks around", "\" a\",\"b\t\"\r\n", {" a", "b\t"}, true);
+        row("line breaks", "\"a\r\nb\",\"c\rd\ne\"\r\n", {"a\r\nb", "c\rd\ne"}, true);
+        // Bare, a leading U+FEFF would be taken for the byte-order mark and dropped.
+        row("byte-order mark kept", "\"\uFEFF1:00:00\",m\r\n",
+            {QStringLiteral("\uFEFF1:00:00"), "m"}, true);
+        const QString longest(kMaxTextLength, u'長');
+        row("longest", (longest + ",\r\n").toUtf8(), {longest, ""}, true);
         row("more than eleven records", (fourteen.join(u',') + "\r\n").toUtf8(),
             fourteen.first(22));
         row("time without message at the end", "1:00:00,a\r\n2:00:00",
@@ -91,6 +55,9 @@ private slots:
         const QString day =
             QStringLiteral("9:00:00,朝会～①議題\r\n12:00:00,ﾗﾝﾁ（鰻重と蕎麦）\r\n"
                            "13:00:00,第Ⅰ期 ㈱南部商事へ ＼5000\r\n15:00:00,画像データ\r\n");
+        const auto shiftJis = [](const QString &text) -> QByteArray {
+            return QStringEncoder("Shift_JIS").encode(text);
+        };
         row("Shift-JIS from Windows", shiftJis(day),
             day.split(QRegularExpression("[,\r\n]+"), Qt::SkipEmptyParts));
         row("Shift-JIS, half of it like UTF-8", shiftJis("15:00:00,画像"),
@@ -110,7 +77,7 @@ private slots:
             {"!", "1 番目の予定のメッセージが長すぎます"});
     }
 
-    void readsDamagedAndLegacyBytes()
+    void readsAndWritesBytes()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, items);
@@ -138,6 +105,13 @@ private slots:
         for (const Slot &slot : loaded.records)
             read << slot.time << slot.message;
         QCOMPARE(read, items);
+        QList<Slot> all = loaded.records;
+        all.resize(kSlotCount);
+        QFETCH(bool, written);
+        QVERIFY(!written || saveScheduleFile("again.txt", all).isEmpty());
+        QVERIFY(!written
+                || readFile("again.txt")
+                       == bytes + QByteArray(",\r\n").repeated(kSlotCount - read.size() / 2));
     }
 };
 
