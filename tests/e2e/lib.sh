@@ -16,8 +16,7 @@ XVFB=$!
 # The server goes last, and its sockets with it, before the next test starts one.
 trap 'set +e; kill -9 $(jobs -p | grep -vx $XVFB) 2>/dev/null; kill $XVFB; wait; rm -rf "$WORK"' EXIT
 read -r -t 20 display <"$WORK/display" || { echo "no X server: $(cat "$WORK/xvfb")" >&2; exit 1; }
-export DISPLAY=":$display"
-unset WAYLAND_DISPLAY XAUTHORITY
+export DISPLAY=":$display" && unset WAYLAND_DISPLAY XAUTHORITY
 
 fail() { echo "FAIL: $*" >&2 && exit 1; }
 

@@ -8,9 +8,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <functional>
-#include <memory>
-
 namespace quorrel::test {
 
 // The operating system's services, recording what they are asked; whileOpen
