@@ -28,17 +28,20 @@ bool neverMatchingTime(const QString &text)
 void Form1::addTimeWarning(int slot)
 {
     QLineEdit *field = Text1[slot];
-    // The style looks its warning icon up in the desktop's icon theme, a search
-    // that costs a fifth of the program's start: done when a mark first shows.
-    QAction *mark = field->addAction(QIcon(), QLineEdit::TrailingPosition);
+    // Put in the field, with its icon, only when it first shows: the style
+    // looks the icon up in the desktop's icon theme, a search that costs a
+    // fifth of the program's start, and the field makes a button for it.
+    auto *mark = new QAction(field);
     mark->setObjectName(QStringLiteral("timeWarning"));
     mark->setToolTip(QStringLiteral("この書き方の時刻は時計の表示と一致しないため、知らせません。"
                                     "時は 0 を付けず、分と秒は 2 桁で「9:05:00」のように"
                                     "書いてください。"));
     const auto update = [this, field, mark] {
         const bool never = neverMatchingTime(field->text());
-        if (never && mark->icon().isNull())
+        if (never && !field->actions().contains(mark)) {
             mark->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+            field->addAction(mark, QLineEdit::TrailingPosition);
+        }
         mark->setVisible(never);
     };
     // The text itself is left exactly as typed or loaded.
