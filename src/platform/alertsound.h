@@ -7,8 +7,9 @@ struct ca_context;
 namespace quorrel {
 
 // The desktop's "alarm-clock-elapsed" sound through libcanberra, from the
-// user's sound theme. The sound system is opened at the first alert, not at
-// start-up; without a sound device nothing is played and nothing is printed.
+// user's sound theme. The library is loaded and the sound system opened at the
+// first alert, not at start-up; without either, or without a sound device,
+// nothing is played and nothing is printed.
 class CanberraAlertSound final : public AlertSound {
 public:
     CanberraAlertSound() = default;
