@@ -130,7 +130,8 @@ private slots:
         QVERIFY(mark && !mark->isVisible() && mark->toolTip().contains(u"「9:05:00」")); // "Text1"
         const auto marked = [&](const char *text) {
             field("Text1(4)")->setText(QString::fromUtf8(text)); // as loaded or typed
-            return mark->isVisible() && !mark->icon().isNull();
+            return mark->isVisible() && !mark->icon().isNull()
+                   && field("Text1(4)")->actions().contains(mark);
         };
         for (const char *never :
              {"09:05:00", "9:05", "9:5:00", "24:00:00", " 9:05:00", "９：０５：００"})
