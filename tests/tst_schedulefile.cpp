@@ -66,6 +66,7 @@ private slots:
         row("UTF-8 with a stray byte",
             "9:00:00,定例会議\r\n10:00:00,R\xe9union\r\n12:00:00,出張\r\n13:00:00,電話",
             {"!", "壊れています。最初の不正なバイトは先頭から 32 バイトの位置"});
+        row("overlong UTF-8 is half-width Shift-JIS", "1:00:00,\xC0\xAF", {"1:00:00", "ﾀｯ"});
         row("neither UTF-8 nor Shift-JIS", "1:00:00,\x81\xFF\xFF",
             {"!", "Shift-JIS のテキストとしても"});
         row("FIFO", "<fifo>", {"!", "名前付きパイプ（FIFO）で"});

@@ -110,8 +110,10 @@ private slots:
             const QFont font = label->font();
             QVERIFY(font.family() == kDisplayFamily && font.pointSizeF() == 15.75 && font.bold());
             QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 192));
-            // The face that stands in has the kana and kanji the labels need.
-            QVERIFY(QRawFont::fromFont(font).supportsCharacter(u'予'));
+            // The face that stands in has the kanji, and is proportional as the family is.
+            const QFontMetrics metrics(font);
+            QVERIFY(QRawFont::fromFont(font).supportsCharacter(u'予')
+                    && metrics.horizontalAdvance(u'i') < metrics.horizontalAdvance(u'W'));
         }
         QSet<QString> names; // every label and focusable control, each told apart
         for (QWidget *widget : form->findChildren<QWidget *>())
@@ -328,6 +330,7 @@ private slots:
         late[5] = "m7\n（9:05:07 の予定でした）";
         edited.insert(6, "m7");
         row("put forward an hour over 9:05:07", {"9:00:00.000+3600"}, late);
+        row("stalled to a minute after 9:05:07", {"9:05:06.000+61"}, late);
         row("put forward to midnight", {"23:59:50.000+10"}, once.mid(0, 8) << "m1");
         row("9:05:07 edited after its alert", {"9:05:10.000=9:05:30", "9:06:00.000-60"}, edited);
         row("hour repeated as summer time ends", {}, once, "", "America/New_York");
@@ -388,6 +391,15 @@ private slots:
         QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("0:00:02"));
         if (firstBox != u"close")
             QCOMPARE(switches, (QStringList{"23:59pm", "0:00am", "12:00pm", "0:00am"}));
+    }
+
+    void secondCopyBringsTheFirstForward()
+    {
+        TemporaryCurrentDir dir;
+        SingleInstance first, second;
+        QSignalSpy raised(&first, &SingleInstance::raiseRequested);
+        QVERIFY(first.claim() && !second.claim());
+        QVERIFY(raised.wait());
     }
 
     void everyWayOutSavesOnce_data()
