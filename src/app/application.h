@@ -39,8 +39,10 @@ public:
     void endSession();
 
 private:
-    Form1 m_form;
+    // First, so that its SIGXFSZ guard covers the writes of the start-up too
+    // (a font cache, say) under a file size limit.
     SignalCloser m_signals;
+    Form1 m_form;
     SingleInstance m_instance;
     bool m_handedOver = false;
 };
