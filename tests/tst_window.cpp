@@ -260,6 +260,7 @@ private slots:
         }
         QFETCH(QByteArray, saved);
         QVERIFY(readFile("savefile.txt").startsWith(saved));
+        QCOMPARE(field("Text2(0)")->isModified(), edited); // own saves are not read back in
         form->close();
         QTEST(readFile("savefile.txt~"), "backup");
         QTRY_COMPARE(fakes->texts.size(), boxes.size());
