@@ -13,8 +13,9 @@ export XDG_RUNTIME_DIR="$WORK/.runtime"
 mkfifo "$WORK/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb" &
 XVFB=$!
-# The server goes last, and its sockets with it, before the next test starts one.
-trap 'set +e; kill -9 $(jobs -p | grep -vx $XVFB) 2>/dev/null; kill $XVFB; wait; rm -rf "$WORK"' EXIT
+# A program left by a failure is asked to end first, so that the faked clock
+# cleans up after it; the server goes last, before the next test starts one.
+trap 'set +e; left=$(jobs -p | grep -vx $XVFB); kill $left 2>/dev/null; sleep 0.3; kill -9 $left 2>/dev/null; kill $XVFB; wait; rm -rf "$WORK"' EXIT
 read -r -t 20 display <"$WORK/display" || { echo "no X server: $(cat "$WORK/xvfb")" >&2; exit 1; }
 export DISPLAY=":$display" && unset WAYLAND_DISPLAY XAUTHORITY
 
