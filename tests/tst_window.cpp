@@ -18,6 +18,11 @@ class TestWindow : public QObject, private FormFixture {
 
     QLineEdit *field(const char *name) const { return control<QLineEdit>(QLatin1String(name)); }
     void command(const char *name) { control<QAction>(QLatin1String(name))->trigger(); }
+    void requestClose() // as the window system or a signal sends it, also a second time
+    {
+        QCloseEvent request;
+        QCoreApplication::sendEvent(form.get(), &request);
+    }
     void load(const QByteArray &file)
     {
         createForm();
@@ -199,9 +204,8 @@ private slots:
 
         QVERIFY(QFile::remove("savefile.txt"));
         QSignalSpy unloaded(form.get(), &Form1::unloaded);
-        for (int i = 0; i < 2; ++i) { // as the window system sends it, also a second time
-            QCloseEvent request;
-            QCoreApplication::sendEvent(form.get(), &request);
+        for (int i = 0; i < 2; ++i) {
+            requestClose();
             QCOMPARE(readFile("savefile.txt")
                          .startsWith("7:30:00,\"wake, up\"\r\n8:00:00,外出\r\n"
                                      "3:19:00,Text2\r\nText1,Text2\r\n"), // the rest as they were
@@ -356,10 +360,8 @@ private slots:
         // The clock and the alarm timer go on ticking while the first box is open.
         fakes->whileOpen = [&] {
             fakes->whileOpen = nullptr;
-            if (firstBox == u"close") {
-                QCloseEvent request; // as the window system or a signal sends it
-                QCoreApplication::sendEvent(form.get(), &request);
-            }
+            if (firstBox == u"close")
+                requestClose();
             for (int i = 0; firstBox != u"" && i < 50; ++i) {
                 fakes->time = fakes->time.addMSecs(100);
                 form->Timer1_Timer();
