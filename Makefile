@@ -39,7 +39,8 @@ package:
 	$(MAKE) --no-print-directory build DEPS=package
 	cd $(BUILD) && cpack
 
-bench: build
+bench:
+	$(MAKE) --no-print-directory build DEPS=bench
 	scripts/bench $(BUILD)
 
 fuzz:

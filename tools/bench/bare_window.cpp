@@ -1,5 +1,6 @@
-// The yardstick for scripts/bench: a bare Qt window with one label that a
-// 100 ms timer rewrites, as the program's clock does.
+// The yardstick for scripts/bench: a bare Qt window with one label that shows
+// the time from its first frame and that a 100 ms timer rewrites, as the
+// program's clock does.
 
 #include <QApplication>
 #include <QLabel>
@@ -12,9 +13,10 @@ int main(int argc, char *argv[])
     QLabel label;
     label.setWindowTitle(QStringLiteral("bare-window"));
     label.resize(347, 382);
+    const auto tick = [&label] { label.setText(QTime::currentTime().toString(u"H:mm:ss")); };
+    tick();
     QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, &label,
-                     [&label] { label.setText(QTime::currentTime().toString(u"H:mm:ss")); });
+    QObject::connect(&timer, &QTimer::timeout, &label, tick);
     timer.start(100);
     label.show();
     return app.exec();
