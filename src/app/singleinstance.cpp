@@ -2,19 +2,16 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QLocalSocket>
+#include <QFile>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 
 namespace quorrel {
 
 SingleInstance::SingleInstance(QObject *parent) : QObject(parent)
 {
-    connect(&m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *socket = m_server.nextPendingConnection())
-            socket->deleteLater();
-        emit raiseRequested();
-    });
+    connect(&m_requests, &QFileSystemWatcher::fileChanged, this, &SingleInstance::raiseRequested);
 }
 
 bool SingleInstance::claim()
@@ -29,22 +26,25 @@ bool SingleInstance::claim()
     // Held for the program's whole life, so never stale by age; the lock of a
     // copy that died is taken over, as its process is gone.
     m_lock->setStaleLockTime(0);
-    const QString name = key + QStringLiteral(".socket");
+    // A later copy asks by writing a line into this file, which the running
+    // copy watches: the file system serves, without a network library.
+    QFile requests(key + QStringLiteral(".raise"));
     if (m_lock->tryLock(0)) {
-        // A socket left by a copy that died would stop the listening.
-        QLocalServer::removeServer(name);
-        m_server.setSocketOptions(QLocalServer::UserAccessOption);
-        m_server.listen(name);
+        if (requests.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            requests.close();
+            m_requests.addPath(requests.fileName());
+            // A request written before the watch began is answered too.
+            if (requests.size() > 0)
+                QTimer::singleShot(0, this, &SingleInstance::raiseRequested);
+        }
         return true;
     }
     if (m_lock->error() != QLockFile::LockFailedError)
         return true;
-    // The running copy may be between taking the lock and listening.
+    // The running copy may be between taking the lock and making the file.
     for (int attempt = 0; attempt < 20; ++attempt) {
-        QLocalSocket socket;
-        socket.connectToServer(name);
-        if (socket.waitForConnected(500)) {
-            socket.disconnectFromServer();
+        if (requests.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly)) {
+            requests.write("\n");
             return false;
         }
         QThread::msleep(100);

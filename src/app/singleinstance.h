@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QLocalServer>
+#include <QFileSystemWatcher>
 #include <QLockFile>
 #include <QObject>
 
@@ -28,7 +28,7 @@ signals:
 
 private:
     std::unique_ptr<QLockFile> m_lock;
-    QLocalServer m_server;
+    QFileSystemWatcher m_requests;
 };
 
 } // namespace quorrel
