@@ -40,15 +40,17 @@ private slots:
         const QString longest(kMaxTextLength, u'長');
         row("longest", (longest + ",\r\n").toUtf8(), {longest, ""}, true);
         row("more than eleven records", (fourteen.join(u',') + "\r\n").toUtf8(),
-            fourteen.first(22));
+            fourteen.first(22) << "…"); // and the rest left out
         row("time without message at the end", "1:00:00,a\r\n2:00:00",
             {"1:00:00", "a", "2:00:00", ""});
         row("blank lines, LF and CR ends", "\r\n1:00:00,a\n\n2:00:00,b\r\r\n\n",
             {"1:00:00", "a", "2:00:00", "b"});
         row("bare comma shifts later items", "1:00:00,a,b\r\n2:00:00,c",
             {"1:00:00", "a", "b", "2:00:00", "c", ""});
-        row("quoted items", "\"1:00\",\"a,\"\"b\"\"\"\r\n\"1\"2,\"x\r\ny",
+        row("quoted items", "\"1:00\",\"a,\"\"b\"\"\"\r\n\"1\"2,\"x\r\ny\"",
             {"1:00", "a,\"b\"", "12", "x\r\ny"});
+        row("quote left open", "1:00:00,a\r\n2:00:00,\"b\r\n3:00:00,c\r\n",
+            {"!", "2 行目で始まる引用符（\"）が閉じていません"}); // rather than swallow the rest
         row("blanks kept", " 3:19:00 , x ", {" 3:19:00 ", " x "});
         row("byte-order mark skipped", "\uFEFF1:00:00,a", {"1:00:00", "a"});
         // In Shift-JIS, 画像, 南部 and 鰻重 hold byte runs that are well-formed UTF-8.
@@ -62,18 +64,24 @@ private slots:
             day.split(QRegularExpression("[,\r\n]+"), Qt::SkipEmptyParts));
         row("Shift-JIS, half of it like UTF-8", shiftJis("15:00:00,画像"),
             {"15:00:00", "画像"}); // 89|E6 91 9C
+        row("Shift-JIS, an overlong UTF-8 form", shiftJis("1:00:00,燹あい"), {"1:00:00", "燹あい"});
+        row("Shift-JIS half-width kana", shiftJis("12:00:00,ﾗﾝﾁ\r\n13:00:00,ﾐｰﾃｨﾝｸﾞ"),
+            {"12:00:00", "ﾗﾝﾁ", "13:00:00", "ﾐｰﾃｨﾝｸﾞ"});
         // Read as Shift-JIS, this would load without a fault, all garbled.
         row("UTF-8 with a stray byte",
             "9:00:00,定例会議\r\n10:00:00,R\xe9union\r\n12:00:00,出張\r\n13:00:00,電話",
-            {"!", "壊れています。最初の不正なバイトは先頭から 32 バイトの位置"});
-        row("overlong UTF-8 is half-width Shift-JIS", "1:00:00,\xC0\xAF", {"1:00:00", "ﾀｯ"});
+            {"!", "壊れています。最初の不正なバイトは先頭から 32 バイトの位置（0x20）"});
+        // Each would read as Shift-JIS, a garbled half-width kana or rare kanji.
+        for (const char *damaged :
+             {"1:00:00,\xC0\xAF", "10:00:00,Caf\xB1 au lait", "9:00:00,会\xE8\xAD\r\n"})
+            row(damaged, damaged, {"!", "UTF-8 のテキストですが、壊れています"});
         row("neither UTF-8 nor Shift-JIS", "1:00:00,\x81\xFF\xFF",
             {"!", "Shift-JIS のテキストとしても"});
         row("FIFO", "<fifo>", {"!", "名前付きパイプ（FIFO）で"});
         row("device through a symlink", "<device>",
             {"!", "シンボリックリンクの先がキャラクタデバイス"});
         row("folder", "<folder>", {"!", "フォルダで"});
-        row("200 MB", "<200 MB>", {"!", "大きすぎます"});
+        row("200 MB", "<200 MB>", {"!", "大きすぎます（200,000,000 バイト）"});
         row("text too long", "1:00:00," + QByteArray(kMaxTextLength + 1, 'x'),
             {"!", "1 番目の予定のメッセージが長すぎます"});
     }
@@ -102,6 +110,8 @@ private slots:
             return;
         }
         QCOMPARE(loaded.status, LoadResult::Status::Loaded);
+        QCOMPARE(loaded.dropped, items.endsWith("…"));
+        items.removeAll("…");
         QStringList read;
         for (const Slot &slot : loaded.records)
             read << slot.time << slot.message;

@@ -34,8 +34,7 @@ int utf8SequenceLength(QByteArrayView bytes, qsizetype at)
 
 struct Utf8Survey {
     qsizetype firstBad = -1;
-    qsizetype badBytes = 0;
-    qsizetype wideCharacters = 0; // of three or four bytes
+    qsizetype wideCharacters = 0; // of three or four bytes, where kana and kanji lie
 };
 
 Utf8Survey surveyUtf8(QByteArrayView bytes)
@@ -43,15 +42,54 @@ Utf8Survey surveyUtf8(QByteArrayView bytes)
     Utf8Survey survey;
     for (qsizetype at = 0; at < bytes.size();) {
         const int length = utf8SequenceLength(bytes, at);
-        if (length == 0) {
-            if (survey.firstBad < 0)
-                survey.firstBad = at;
-            ++survey.badBytes;
-            ++at;
+        if (length == 0 && survey.firstBad < 0)
+            survey.firstBad = at;
+        survey.wideCharacters += length >= 3;
+        at += std::max(length, 1);
+    }
+    return survey;
+}
+
+// What the bytes make as Shift-JIS: Japanese characters, against those that
+// damaged UTF-8 or Latin text makes when read as Shift-JIS. UTF-8's lead bytes
+// 0xE0 to 0xEF take a continuation byte as their trail byte, a stray byte or a
+// Latin-1 letter inside a Latin word takes the next letter, a stray
+// continuation byte stands as a lone half-width kana, and no Japanese text
+// holds user-defined characters. Half-width kana count in words of three or
+// more: a damaged spot makes one or two.
+struct ShiftJisSurvey {
+    qsizetype japanese = 0;
+    qsizetype suspect = 0;
+};
+
+ShiftJisSurvey surveyShiftJis(QByteArrayView bytes)
+{
+    const auto byte = [&](qsizetype i) { return i < bytes.size() ? uchar(bytes[i]) : uchar(0); };
+    const auto letter = [](uchar c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    ShiftJisSurvey survey;
+    qsizetype kanaRun = 0;
+    bool afterLetter = false;
+    for (qsizetype at = 0; at <= bytes.size(); ++at) {
+        const uchar lead = byte(at);
+        if (lead >= 0xA1 && lead <= 0xDF) {
+            ++kanaRun;
+            afterLetter = false;
             continue;
         }
-        survey.wideCharacters += length >= 3;
-        at += length;
+        if (kanaRun >= 3)
+            survey.japanese += kanaRun;
+        else if (kanaRun == 1)
+            ++survey.suspect;
+        kanaRun = 0;
+        if ((lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0) {
+            const uchar trail = byte(++at);
+            const bool likeUtf8 = lead >= 0xE0 && lead <= 0xEF && trail >= 0x80 && trail <= 0xBF;
+            const bool inLatinWord =
+                afterLetter && letter(trail) && (lead > 0x98 || letter(byte(at + 1)));
+            ++(likeUtf8 || inLatinWord || (lead >= 0xF0 && lead <= 0xF9) ? survey.suspect
+                                                                         : survey.japanese);
+        }
+        afterLetter = letter(lead);
     }
     return survey;
 }
@@ -70,28 +108,29 @@ QByteArray encodeScheduleText(const QString &text)
 
 DecodedText decodeScheduleText(const QByteArray &bytes)
 {
-    const Utf8Survey survey = surveyUtf8(bytes);
-    if (survey.badBytes == 0) {
-        QStringDecoder utf8(QStringConverter::Utf8);
-        return {utf8.decode(bytes), {}};
+    const Utf8Survey utf8 = surveyUtf8(bytes);
+    if (utf8.firstBad < 0) {
+        QStringDecoder decoder(QStringConverter::Utf8);
+        return {decoder.decode(bytes), {}};
     }
-    if (survey.wideCharacters > survey.badBytes)
+    // Qt decodes this name through ICU with the CP932 tables. Stateless, so
+    // that a lead byte without its trail byte at the end is an error rather
+    // than dropped.
+    QStringDecoder shiftJis("Shift_JIS", QStringConverter::Flag::Stateless);
+    QString text = shiftJis.isValid() ? shiftJis.decode(bytes) : QString();
+    const bool cleanShiftJis = shiftJis.isValid() && !shiftJis.hasError();
+    const ShiftJisSurvey japanese = surveyShiftJis(bytes);
+    if (cleanShiftJis && japanese.japanese > japanese.suspect + utf8.wideCharacters)
+        return {std::move(text), {}};
+    if (cleanShiftJis || utf8.wideCharacters > 0)
         return {std::nullopt,
                 QStringLiteral(
                     "UTF-8 のテキストですが、壊れています。最初の不正なバイトは%1にあります。")
-                    .arg(where(survey.firstBad))};
-
-    // Qt decodes this name through ICU with the CP932 tables.
-    QStringDecoder shiftJis("Shift_JIS");
-    if (shiftJis.isValid()) {
-        QString text = shiftJis.decode(bytes);
-        if (!shiftJis.hasError())
-            return {std::move(text), {}};
-    }
+                    .arg(where(utf8.firstBad))};
     return {std::nullopt,
             QStringLiteral("UTF-8 のテキストとしても Shift-JIS のテキストとしても読めません"
                            "（UTF-8 として不正な最初のバイトは%1にあります）。")
-                .arg(where(survey.firstBad))};
+                .arg(where(utf8.firstBad))};
 }
 
 } // namespace quorrel

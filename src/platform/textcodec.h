@@ -17,12 +17,13 @@ struct DecodedText {
 
 // Reads UTF-8 (a leading byte-order mark is skipped), or else Shift-JIS
 // (CP932), as written on Japanese Windows. Bytes that are not UTF-8 are read
-// as Shift-JIS only when they look less like UTF-8 than like Shift-JIS: a file
-// that holds more well-formed UTF-8 characters of three or four bytes (where
-// kana and kanji lie) than bytes that are not UTF-8 is damaged UTF-8, and is
-// refused. Shift-JIS text forms such sequences only by chance, once in a while
-// next to many bytes that are not UTF-8. Nothing when no reading is clean, so
-// no character is silently lost or garbled.
+// as Shift-JIS only when that reading is clean and looks like Japanese text:
+// more of its characters are kana, symbols and common kanji than there are
+// rare kanji in it and well-formed UTF-8 characters of three or four bytes.
+// Otherwise they are damaged UTF-8, and refused: a stray byte, an overlong
+// form or a cut character in UTF-8 reads as Shift-JIS only as a lone
+// half-width kana or rare kanji. Nothing when no reading is right, so no
+// character is silently lost or garbled.
 DecodedText decodeScheduleText(const QByteArray &bytes);
 
 } // namespace quorrel
