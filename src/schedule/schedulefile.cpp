@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -62,13 +63,16 @@ public:
             ++m_pos;
     }
 
-    // Reads one item and the delimiter that ends it.
-    QString next()
+    // Reads one item and the delimiter that ends it; nothing when the item
+    // opens a quote that is never closed.
+    std::optional<QString> next()
     {
         QString item;
         if (!atEnd() && m_text[m_pos] == u'"') {
-            ++m_pos;
-            while (!atEnd()) {
+            m_openQuote = m_pos++;
+            for (;;) {
+                if (atEnd())
+                    return std::nullopt;
                 const QChar c = m_text[m_pos++];
                 if (c != u'"') {
                     item += c;
@@ -87,6 +91,13 @@ public:
         return item;
     }
 
+    // The line, counted from 1, of the last quote that opened an item.
+    qsizetype openQuoteLine() const
+    {
+        const QStringView before = m_text.first(m_openQuote);
+        return 1 + before.count(u'\n') + before.count(u'\r') - before.count(u"\r\n");
+    }
+
 private:
     void skipDelimiter()
     {
@@ -99,6 +110,7 @@ private:
 
     QStringView m_text;
     qsizetype m_pos = 0;
+    qsizetype m_openQuote = 0;
 };
 
 QString systemError(int error)
@@ -214,20 +226,29 @@ QString formatSchedule(const QList<Slot> &records)
     return text;
 }
 
-QList<Slot> parseSchedule(QStringView text)
+ParsedSchedule parseSchedule(QStringView text)
 {
-    QList<Slot> records;
+    ParsedSchedule parsed;
     ItemReader reader(text);
-    while (records.size() < kSlotCount) {
+    // To the end, so that a quote left open further on is still found.
+    for (;;) {
         reader.skipLineEnds();
         if (reader.atEnd())
             break;
-        Slot slot;
-        slot.time = reader.next();
-        slot.message = reader.next();
-        records.append(slot);
+        const std::optional<QString> time = reader.next();
+        const std::optional<QString> message = time ? reader.next() : std::nullopt;
+        if (!message) {
+            parsed.records.clear();
+            parsed.error = QStringLiteral("%1 行目で始まる引用符（\"）が閉じていません。")
+                               .arg(reader.openQuoteLine());
+            break;
+        }
+        if (parsed.records.size() < kSlotCount)
+            parsed.records.append({*time, *message});
+        else
+            parsed.dropped = true;
     }
-    return records;
+    return parsed;
 }
 
 LoadResult loadScheduleFile(const QString &path)
@@ -247,8 +268,10 @@ LoadResult loadScheduleFile(const QString &path)
         result.error = text.error;
         return result;
     }
-    result.records = parseSchedule(*text.text);
-    result.error = tooLong(result.records);
+    ParsedSchedule parsed = parseSchedule(*text.text);
+    result.records = std::move(parsed.records);
+    result.dropped = parsed.dropped;
+    result.error = parsed.error.isEmpty() ? tooLong(result.records) : parsed.error;
     if (result.error.isEmpty())
         result.status = LoadResult::Status::Loaded;
     else
@@ -283,6 +306,51 @@ QString replaceFile(const QString &path, const QByteArray &bytes)
 QString saveScheduleFile(const QString &path, const QList<Slot> &records)
 {
     return replaceFile(path, encodeScheduleText(formatSchedule(records)));
+}
+
+QString keepAside(const QString &path, QString &why)
+{
+    for (int n = 0; n < 10; ++n) {
+        const QString name = path + u'~' + (n ? QString::number(n) : QString());
+        const QByteArray target = QFile::encodeName(name);
+        struct stat info = {};
+        if (::lstat(target.constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
+            why = name + QStringLiteral(": ") + notRegular(name, info.st_mode);
+            continue;
+        }
+        // Made under a name of its own, then put in place in one step.
+        const QString temporary =
+            name + u'.' + QString::number(QRandomGenerator::global()->generate(), 36);
+        const QByteArray made = QFile::encodeName(temporary);
+        if (::linkat(AT_FDCWD, QFile::encodeName(path).constData(), AT_FDCWD, made.constData(),
+                     AT_SYMLINK_FOLLOW)
+            != 0) {
+            QFile original(path);
+            if (!original.copy(temporary)) {
+                why = original.errorString();
+                continue;
+            }
+        }
+        if (::rename(made.constData(), target.constData()) == 0)
+            return name;
+        why = name + QStringLiteral(": ") + systemError(errno);
+        ::unlink(made.constData());
+    }
+    return {};
+}
+
+bool beingWritten(const QString &path)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // A read lease is refused while any descriptor is open for writing. It
+    // cannot be had on another user's file or a network file system, where
+    // nothing is told.
+    const bool busy = ::fcntl(fd, F_SETLEASE, F_RDLCK) != 0 && errno == EAGAIN;
+    ::close(fd); // and with it the lease
+    return busy;
 }
 
 } // namespace quorrel

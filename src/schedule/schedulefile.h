@@ -30,16 +30,24 @@ struct Slot {
 // starts with U+FEFF.
 QString formatSchedule(const QList<Slot> &records);
 
+struct ParsedSchedule {
+    QList<Slot> records;  // at most kSlotCount
+    bool dropped = false; // the text holds more records than that
+    QString error;        // why the text cannot be read as a schedule
+};
+
 // Reads records of two items each; an item ends at a comma or a line end (CR
-// LF, LF or CR). Items may be quoted as the writer quotes them. At most
-// kSlotCount records are returned; blank lines where a record would start are
-// skipped; a last time item without its message gets an empty message.
-QList<Slot> parseSchedule(QStringView text);
+// LF, LF or CR). Items may be quoted as the writer quotes them; a quote that
+// is never closed is an error naming its line, since it would swallow every
+// later record. Blank lines where a record would start are skipped; a last
+// time item without its message gets an empty message.
+ParsedSchedule parseSchedule(QStringView text);
 
 struct LoadResult {
     enum class Status { Loaded, Missing, Failed };
     Status status = Status::Failed;
     QList<Slot> records;
+    bool dropped = false;            // records after the last slot were left out
     QString error;                   // why, when Failed
     std::optional<QByteArray> bytes; // as read, when the file could be read
 };
@@ -58,5 +66,18 @@ QString replaceFile(const QString &path, const QByteArray &bytes);
 // Replaces the file in one step: on failure the previous file stays whole and
 // the reason is returned; an empty text means saved.
 QString saveScheduleFile(const QString &path, const QList<Slot> &records);
+
+// Keeps the file at `path` as it stands, before it is replaced, under the
+// first backup name that can be had: `path~`, then `path~1` to `path~9`. A
+// regular file there is replaced in one step; a name held by anything else (a
+// symlink, a folder) is passed over, never written through. The file is linked
+// under the new name where the file system allows, so that a writer still at
+// work finishes it there, and copied elsewhere. The name used, or empty with
+// the reason in `why` when none could be made.
+QString keepAside(const QString &path, QString &why);
+
+// True while another program holds the file open for writing, so that what it
+// has written so far may be only a part; false where this cannot be told.
+bool beingWritten(const QString &path);
 
 } // namespace quorrel
