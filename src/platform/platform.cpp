@@ -25,6 +25,32 @@ void fitCaption(QMessageBox &box)
                   grid->rowCount(), 0, 1, grid->columnCount());
 }
 
+// Exactly as given, never as markup; a text longer than a box can hold on the
+// screen is cut, and shown whole in the box's details, which scroll.
+void setText(QMessageBox &box, const QString &text)
+{
+    constexpr int kMaxCharacters = 400;
+    constexpr int kMaxLines = 12;
+    box.setTextFormat(Qt::PlainText);
+    QString shown = text.left(kMaxCharacters);
+    qsizetype lineEnd = -1;
+    for (int line = 0; line < kMaxLines; ++line) {
+        lineEnd = shown.indexOf(u'\n', lineEnd + 1);
+        if (lineEnd < 0)
+            break;
+    }
+    if (lineEnd >= 0)
+        shown.truncate(lineEnd);
+    if (shown.size() == text.size()) {
+        box.setText(text);
+        return;
+    }
+    if (shown.back().isHighSurrogate())
+        shown.chop(1);
+    box.setText(shown + QStringLiteral("…\n\n（長いため、全文は詳細に示します。）"));
+    box.setDetailedText(text);
+}
+
 } // namespace
 
 QDateTime SystemClock::now() const
@@ -35,9 +61,8 @@ QDateTime SystemClock::now() const
 void QtMessageBoxes::show(QWidget *parent, const QString &text, BoxIcon icon)
 {
     QMessageBox box(icon == BoxIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    kAppTitle.toString(), text, QMessageBox::Ok, parent);
-    // Exactly as typed: never markup, pictures or links.
-    box.setTextFormat(Qt::PlainText);
+                    kAppTitle.toString(), {}, QMessageBox::Ok, parent);
+    setText(box, text);
     fitCaption(box);
     // An alert comes up above whatever the user is working in.
     if (icon == BoxIcon::Critical)
@@ -55,8 +80,8 @@ void BoxFatalErrors::report(const QString &what, const QString &why)
     const QString text = what + QStringLiteral("\n\n") + why;
     // Also on stderr, for a start from a terminal or a session log.
     std::fprintf(stderr, "quorrel: %s: %s\n", qUtf8Printable(what), qUtf8Printable(why));
-    QMessageBox box(QMessageBox::Critical, kAppTitle.toString(), text, QMessageBox::Ok);
-    box.setTextFormat(Qt::PlainText);
+    QMessageBox box(QMessageBox::Critical, kAppTitle.toString(), {}, QMessageBox::Ok);
+    setText(box, text);
     fitCaption(box);
     box.exec();
 }
