@@ -1,36 +1,73 @@
 #include "app/singleinstance.h"
 
-#include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace quorrel {
+
+namespace {
+
+void cannotTell()
+{
+    qWarning("quorrel: このフォルダでほかのコピーが動いていないか確かめられません: %s",
+             std::strerror(errno));
+}
+
+// Where a later copy asks the running one to come forward: a file in the
+// user's runtime folder named after the folder's identity, or nothing when
+// that folder is missing or not private (a file made elsewhere could be
+// another user's to read or to replace).
+QString requestFile(const struct stat &folder)
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    struct stat info = {};
+    if (runtime.isEmpty() || ::lstat(QFile::encodeName(runtime).constData(), &info) != 0
+        || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & 077) != 0)
+        return {};
+    return runtime + QStringLiteral("/quorrel-%1-%2.raise").arg(folder.st_dev).arg(folder.st_ino);
+}
+
+} // namespace
 
 SingleInstance::SingleInstance(QObject *parent) : QObject(parent)
 {
     connect(&m_requests, &QFileSystemWatcher::fileChanged, this, &SingleInstance::raiseRequested);
 }
 
+SingleInstance::~SingleInstance()
+{
+    if (m_folder >= 0)
+        ::close(m_folder);
+}
+
 bool SingleInstance::claim()
 {
-    const QByteArray folder = QDir::current().canonicalPath().toUtf8();
-    const QString key =
-        QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)
-        + QStringLiteral("/quorrel-")
-        + QString::fromLatin1(
-            QCryptographicHash::hash(folder, QCryptographicHash::Sha256).toHex().left(32));
-    m_lock = std::make_unique<QLockFile>(key + QStringLiteral(".lock"));
-    // Held for the program's whole life, so never stale by age; the lock of a
-    // copy that died is taken over, as its process is gone.
-    m_lock->setStaleLockTime(0);
-    // A later copy asks by writing a line into this file, which the running
-    // copy watches: the file system serves, without a network library.
-    QFile requests(key + QStringLiteral(".raise"));
-    if (m_lock->tryLock(0)) {
-        if (requests.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    struct stat folder = {};
+    m_folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_folder < 0 || ::fstat(m_folder, &folder) != 0) {
+        cannotTell();
+        return true;
+    }
+    // The lock lives with the open folder, and ends with the process however
+    // it ends; a file system without such locks leaves the copy unguarded.
+    const bool first = ::flock(m_folder, LOCK_EX | LOCK_NB) == 0;
+    if (!first && errno != EWOULDBLOCK) {
+        cannotTell();
+        return true;
+    }
+    QFile requests(requestFile(folder));
+    if (first) {
+        if (!requests.fileName().isEmpty()
+            && requests.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             requests.close();
             m_requests.addPath(requests.fileName());
             // A request written before the watch began is answered too.
@@ -39,16 +76,16 @@ bool SingleInstance::claim()
         }
         return true;
     }
-    if (m_lock->error() != QLockFile::LockFailedError)
-        return true;
     // The running copy may be between taking the lock and making the file.
-    for (int attempt = 0; attempt < 20; ++attempt) {
+    for (int attempt = 0; !requests.fileName().isEmpty() && attempt < 20; ++attempt) {
         if (requests.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly)) {
             requests.write("\n");
             return false;
         }
         QThread::msleep(100);
     }
+    qWarning("quorrel: このフォルダではほかのコピーが動いています。"
+             "そのウィンドウを前に出すように頼めませんでした。");
     return false;
 }
 
