@@ -9,6 +9,24 @@
 
 namespace quorrel {
 
+namespace {
+
+Application *g_running = nullptr;
+QtMessageHandler g_nextHandler = nullptr;
+
+// When its connection to the X server breaks, Qt warns and then ends the
+// program with exit(), where no close can run: the warning is the last moment
+// the slots can still be written.
+void saveOnLostDisplay(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (g_running && type == QtWarningMsg && message.startsWith(u"The X11 connection broke"))
+        g_running->form().saveBeforeExit();
+    if (g_nextHandler)
+        g_nextHandler(type, context, message);
+}
+
+} // namespace
+
 void setApplicationIdentity()
 {
     QApplication::setApplicationName(QStringLiteral("Quorrel"));
@@ -38,6 +56,14 @@ Application::Application(Platform platform) : m_form(platform)
     // Any other way the event loop is asked to end still goes through the close.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_form.close(); });
     connect(&m_instance, &SingleInstance::raiseRequested, &m_form, &Form1::bringToFront);
+    g_running = this;
+    g_nextHandler = qInstallMessageHandler(saveOnLostDisplay);
+}
+
+Application::~Application()
+{
+    qInstallMessageHandler(g_nextHandler);
+    g_running = nullptr;
 }
 
 bool Application::start()

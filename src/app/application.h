@@ -20,6 +20,7 @@ class Application : public QObject {
 
 public:
     explicit Application(Platform platform);
+    ~Application() override;
 
     // Loads the main window and shows it; false when no window has been
     // shown: after a fatal error, or when another copy serves this folder.
