@@ -15,6 +15,8 @@
 #include <QValidator>
 #include <QtEndian>
 
+#include <cstdio>
+
 namespace quorrel {
 
 namespace {
@@ -95,9 +97,7 @@ public:
 
 Form1::Form1(Platform platform, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::FramelessWindowHint), m_platform(platform),
-      m_store(
-          QDir::current().absoluteFilePath(kScheduleFileName.toString()),
-          [this] { return schedule(); }, this)
+      m_store([this] { return schedule(); }, this)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quorrelver.1.0"));
@@ -124,28 +124,26 @@ Form1::Form1(Platform platform, QWidget *parent)
         connect(Text2[i], &QLineEdit::textEdited, &m_store, &ScheduleStore::edited);
     }
     connect(&m_store, &ScheduleStore::changedOutside, this, &Form1::setSchedule);
-    connect(&m_store, &ScheduleStore::unreadableOutside, this, [this](const QString &why) {
-        tellUser(QStringLiteral("予定表ファイル「%1」がほかのプログラムで書き換えられましたが、"
-                                "読み込めません。次に書き込むときに、その内容を「%2」に残します。")
-                     .arg(m_store.path(), m_store.backupPath())
-                 + QStringLiteral("\n\n") + why);
-    });
-    connect(&m_store, &ScheduleStore::backedUp, this, [this] {
-        tellUser(QStringLiteral("予定表ファイル「%1」はほかのプログラムで書き換えられていました。"
-                                "その内容を「%2」に残して、今の予定表を書き込みました。")
-                     .arg(m_store.path(), m_store.backupPath()));
-    });
-    connect(&m_store, &ScheduleStore::backgroundSaveFailed, this, [this](const QString &why) {
-        tellUser(QStringLiteral("予定表ファイル「%1」に書き込めません。次に予定を変えたときと"
-                                "終了のときに、もう一度書き込みます。")
-                     .arg(m_store.path())
-                 + QStringLiteral("\n\n") + why);
-    });
+    connect(&m_store, &ScheduleStore::tell, this, &Form1::tellUser);
 }
 
 void Form1::tellUser(const QString &text)
 {
-    m_platform.boxes.show(this, text, BoxIcon::None);
+    // One box at a time, each text once: a box already waiting says it.
+    if (!m_untold.contains(text))
+        m_untold << text;
+    while (!m_telling && !m_untold.isEmpty()) {
+        const QString next = m_untold.takeFirst();
+        // Once the window closes nothing may wait for an answer: the close
+        // must end, with the slots on disk, before the session does.
+        if (m_unloaded) {
+            qWarning("quorrel: %s", qUtf8Printable(next));
+            continue;
+        }
+        m_telling = true;
+        m_platform.boxes.show(this, next, BoxIcon::None);
+        m_telling = false;
+    }
 }
 
 Form1::~Form1()
@@ -279,9 +277,11 @@ QList<Slot> Form1::schedule() const
 
 void Form1::setSchedule(const QList<Slot> &records)
 {
-    for (int i = 0; i < kSlotCount && i < records.size(); ++i) {
-        Text1[i]->setText(records[i].time);
-        Text2[i]->setText(records[i].message);
+    // As a start reads it: the slots the records do not reach keep their
+    // initial texts, not what they held before.
+    for (int i = 0; i < kSlotCount; ++i) {
+        Text1[i]->setText(i < records.size() ? records[i].time : initialTime(i));
+        Text2[i]->setText(i < records.size() ? records[i].message : initialMessage(i));
     }
 }
 
@@ -304,7 +304,8 @@ bool Form1::Form_Load()
     // Starting with the initial texts would overwrite the user's schedule at
     // the first close, so an unreadable file stops the start.
     m_platform.fatal.report(
-        QStringLiteral("予定表ファイル「%1」を読み込めません。").arg(m_store.path()), loaded.error);
+        QStringLiteral("予定表ファイル「%1」を読み込めません。").arg(m_store.shownPath()),
+        loaded.error);
     return false;
 }
 
@@ -336,14 +337,24 @@ void Form1::Form_QueryUnload()
     const QString why = m_store.save();
     if (!why.isEmpty()) {
         m_exitStatus = 1;
-        QString what = QStringLiteral("予定表ファイル「%1」に書き込めません。").arg(m_store.path());
+        QString what =
+            QStringLiteral("予定表ファイル「%1」に書き込めません。").arg(m_store.shownPath());
         // Only where a previous file is still there (not in a folder that has
         // gone, say).
         if (QFileInfo(m_store.path()).isFile())
             what += QStringLiteral("前の内容は残っています。");
-        m_platform.fatal.report(what, why);
+        if (m_displayGone)
+            std::fprintf(stderr, "quorrel: %s: %s\n", qUtf8Printable(what), qUtf8Printable(why));
+        else
+            m_platform.fatal.report(what, why);
     }
     emit unloaded();
+}
+
+void Form1::saveBeforeExit()
+{
+    m_displayGone = true;
+    Form_QueryUnload();
 }
 
 void Form1::refuseLongInput()

@@ -55,6 +55,10 @@ public:
     // Un-minimised, raised and given the keyboard.
     void bringToFront();
 
+    // The window system has gone and the program is about to end: the close
+    // request, with nothing shown.
+    void saveBeforeExit();
+
     // True once Form_Load has read the schedule (or found no file): only then
     // may a close write it.
     bool isLoaded() const { return m_loaded; }
@@ -91,6 +95,7 @@ private:
     void prepareAlert();
     void addTimeWarning(int slot);
     void alertDue(const QDate &day, int after, int upTo);
+    // In a box while the window runs, on stderr once it closes.
     void tellUser(const QString &text);
     void refuseLongInput();
     frmAbout *aboutInstance();
@@ -135,6 +140,10 @@ private:
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_refusalPending = false;
+    bool m_displayGone = false;
+    // Texts for the user, told one box at a time.
+    QStringList m_untold;
+    bool m_telling = false;
     int m_exitStatus = 0;
 };
 

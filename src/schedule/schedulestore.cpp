@@ -2,7 +2,10 @@
 
 #include "platform/textcodec.h"
 
+#include <QDir>
 #include <QFileInfo>
+
+#include <unistd.h>
 
 namespace quorrel {
 
@@ -10,14 +13,36 @@ namespace {
 
 // After the last keystroke, not at every one.
 constexpr int kSaveDelayMs = 1000;
-// Long enough for a writer that truncates and then writes.
-constexpr int kSettleMs = 200;
+// After a failed save, until one succeeds.
+constexpr int kRetryMs = 3000;
+// Long enough for a writer that truncates and then writes in pieces.
+constexpr int kSettleMs = 500;
+// How long a writer that keeps the file open is waited for, in settle periods.
+constexpr int kMaxWaits = 20;
+
+// The current folder as a path that reaches the system unchanged: Qt's path
+// texts cannot hold a folder name that is not valid UTF-8, which the
+// process's own link to its current folder stands in for.
+QString currentFolder()
+{
+    const QString path = QDir::currentPath();
+    char buffer[4096];
+    if (::getcwd(buffer, sizeof buffer) && QFile::encodeName(path) != buffer
+        && QFileInfo(QStringLiteral("/proc/self/cwd")).isDir())
+        return QStringLiteral("/proc/self/cwd");
+    return path;
+}
+
+void warn(const QString &text)
+{
+    qWarning("quorrel: %s", qUtf8Printable(text));
+}
 
 } // namespace
 
-ScheduleStore::ScheduleStore(const QString &path, std::function<QList<Slot>()> current,
-                             QObject *parent)
-    : QObject(parent), m_path(path), m_slots(std::move(current))
+ScheduleStore::ScheduleStore(std::function<QList<Slot>()> current, QObject *parent)
+    : QObject(parent), m_path(currentFolder() + u'/' + kScheduleFileName.toString()),
+      m_slots(std::move(current))
 {
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(kSaveDelayMs);
@@ -32,41 +57,86 @@ ScheduleStore::ScheduleStore(const QString &path, std::function<QList<Slot>()> c
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, settle);
 }
 
+QString ScheduleStore::shown(const QString &name) const
+{
+    return QDir::current().absoluteFilePath(QFileInfo(name).fileName());
+}
+
+QString ScheduleStore::shownPath() const
+{
+    return shown(m_path);
+}
+
 LoadResult ScheduleStore::load()
 {
     LoadResult loaded = loadScheduleFile(m_path);
     m_known = loaded.bytes;
+    m_keepWhole = loaded.dropped;
     watch();
     return loaded;
 }
 
 void ScheduleStore::watch()
 {
-    const QString folder = QFileInfo(m_path).absolutePath();
+    const QString folder = QFileInfo(m_path).path();
     if (!m_watcher.directories().contains(folder))
         m_watcher.addPath(folder);
     if (!m_watcher.files().contains(m_path) && QFileInfo::exists(m_path))
         m_watcher.addPath(m_path);
 }
 
+void ScheduleStore::takeIn(const LoadResult &disk)
+{
+    m_known = disk.bytes;
+    m_keepWhole = disk.dropped;
+    emit changedOutside(disk.records);
+}
+
 QString ScheduleStore::save()
 {
     const LoadResult disk = loadScheduleFile(m_path);
-    if (disk.status == LoadResult::Status::Failed && !disk.bytes)
-        return disk.error; // what would be replaced cannot be kept
-    if (disk.bytes && disk.bytes != m_known) {
-        const QString why = replaceFile(backupPath(), *disk.bytes);
-        if (!why.isEmpty())
-            return backupPath() + QStringLiteral(": ") + why;
-        m_known = disk.bytes; // kept: a failing save does not copy it again
-        emit backedUp();
+    const bool outside = disk.status != LoadResult::Status::Missing && disk.bytes != m_known;
+    // Another program's version that no edit of the user's waits against is
+    // the schedule now: a close right after it must not undo it.
+    const bool takenIn = outside && !m_unsaved && disk.status == LoadResult::Status::Loaded;
+    if (takenIn)
+        takeIn(disk);
+    QString told;
+    if (((outside && !takenIn) || m_keepWhole) && QFileInfo(m_path).isFile()) {
+        QString why;
+        const QString kept = keepAside(m_path, why);
+        const QString file = QStringLiteral("予定表ファイル「%1」").arg(shownPath());
+        if (kept.isEmpty())
+            told = file
+                   + QStringLiteral("の前の内容を残せませんでした。今の予定表を書き込みました。")
+                   + QStringLiteral("\n\n") + why;
+        else if (!outside || takenIn)
+            told =
+                file
+                + QStringLiteral("には %1 件より多くの予定があり、%2 件目からは読み込まれて"
+                                 "いません。書き込む前に、元のファイル全体を「%3」に残しました。")
+                      .arg(kSlotCount)
+                      .arg(kSlotCount + 1)
+                      .arg(shown(kept));
+        else
+            told = file
+                   + (disk.status == LoadResult::Status::Failed
+                          ? QStringLiteral(
+                              "がほかのプログラムで書き換えられましたが、読み込めません。")
+                          : QStringLiteral("はほかのプログラムで書き換えられていました。"))
+                   + QStringLiteral("その内容を「%1」に残して、今の予定表を書き込みました。")
+                         .arg(shown(kept))
+                   + (disk.error.isEmpty() ? QString() : QStringLiteral("\n\n") + disk.error);
     }
     const QByteArray bytes = encodeScheduleText(formatSchedule(m_slots()));
     const QString why = replaceFile(m_path, bytes);
     if (!why.isEmpty())
         return why;
     m_known = bytes;
+    m_keepWhole = false;
     m_unsaved = false;
+    if (!told.isEmpty())
+        emit tell(told);
     return {};
 }
 
@@ -80,22 +150,36 @@ void ScheduleStore::stop()
 void ScheduleStore::edited()
 {
     m_unsaved = true;
-    if (!m_stopped)
-        m_saveTimer.start();
+    if (!m_stopped && !m_failing)
+        m_saveTimer.start(kSaveDelayMs);
 }
 
 void ScheduleStore::saveEdits()
 {
-    m_saveTimer.stop();
-    const QString why = save();
-    if (why.isEmpty()) {
-        m_failureReported = false;
+    if (m_stopped)
+        return;
+    // Its version is kept aside as it finally stands, not half written.
+    if (m_waits < kMaxWaits && beingWritten(m_path)) {
+        ++m_waits;
+        m_saveTimer.start(kSettleMs);
         return;
     }
-    if (m_failureReported)
+    m_waits = 0;
+    const QString why = save();
+    if (why.isEmpty()) {
+        if (m_failing)
+            warn(QStringLiteral("予定表ファイル「%1」に、また書き込めました。").arg(shownPath()));
+        m_failing = false;
         return;
-    m_failureReported = true;
-    emit backgroundSaveFailed(why);
+    }
+    m_saveTimer.start(kRetryMs);
+    if (m_failing)
+        return;
+    m_failing = true;
+    emit tell(QStringLiteral("予定表ファイル「%1」に書き込めません。書き込めるようになるまで、"
+                             "数秒おきに書き込みを試みます。")
+                  .arg(shownPath())
+              + QStringLiteral("\n\n") + why);
 }
 
 void ScheduleStore::checkFile()
@@ -103,23 +187,27 @@ void ScheduleStore::checkFile()
     if (m_stopped)
         return;
     watch();
-    const LoadResult disk = loadScheduleFile(m_path);
-    // Our own save, no change, a removed file (the next save writes it
-    // again) or one that cannot be opened now (the next save says so).
-    if (!disk.bytes || disk.bytes == m_known)
-        return;
-    // The user's edit wins at the next save, which keeps this version beside it.
-    if (m_unsaved)
-        return;
-    if (disk.status == LoadResult::Status::Failed) {
-        if (disk.bytes != m_reportedUnreadable) {
-            m_reportedUnreadable = disk.bytes;
-            emit unreadableOutside(disk.error);
-        }
+    if (m_waits < kMaxWaits && beingWritten(m_path)) {
+        ++m_waits;
+        m_settleTimer.start();
         return;
     }
-    m_known = disk.bytes;
-    emit changedOutside(disk.records);
+    m_waits = 0;
+    const LoadResult disk = loadScheduleFile(m_path);
+    // Our own save, no change, or a removed file (the next save writes it again).
+    if (disk.status == LoadResult::Status::Missing || (disk.bytes && disk.bytes == m_known))
+        return;
+    // The user's edit wins at the next save, which keeps this version aside.
+    if (m_unsaved)
+        return;
+    if (disk.status == LoadResult::Status::Loaded) {
+        takeIn(disk);
+        return;
+    }
+    // What cannot be read is kept aside and replaced at once, so that the file
+    // on disk is always a schedule the next start can read.
+    m_unsaved = true;
+    saveEdits();
 }
 
 } // namespace quorrel

@@ -13,23 +13,26 @@ namespace quorrel {
 
 // The schedule file as the running program keeps it: read at start, written
 // about a second after the user stops typing and at the close, and watched for
-// other programs' changes. What is on disk and was neither read nor written
-// here is never replaced without a copy kept beside it.
+// other programs' changes. The user's slots reach the disk before anything is
+// told; what is on disk and was neither read nor written here is kept aside
+// before it is replaced.
 class ScheduleStore : public QObject {
     Q_OBJECT
 
 public:
     // `current` gives the schedule as the window shows it at the moment of a save.
-    ScheduleStore(const QString &path, std::function<QList<Slot>()> current,
-                  QObject *parent = nullptr);
+    ScheduleStore(std::function<QList<Slot>()> current, QObject *parent = nullptr);
 
+    // savefile.txt in the current folder as the system is handed it, and as
+    // the user is shown it.
     QString path() const { return m_path; }
-    QString backupPath() const { return m_path + u'~'; }
+    QString shownPath() const;
 
     // Reads the file at start and begins watching it.
     LoadResult load();
 
-    // Writes the slots now (the close); empty on success, else why not.
+    // Writes the slots now (the close), without waiting for anything: empty
+    // on success, else why not.
     QString save();
 
     // Stops the background saves and the watching, before the close's save.
@@ -40,33 +43,39 @@ public:
 public slots:
     // A slot was edited: save once the user has stopped for a moment.
     void edited();
-    // The save timer's slot: the same save as at the close, reported once
-    // when it fails, and tried again at the next edit and at the close.
+    // The save timer's slot: the same save as at the close, waiting while
+    // another program writes the file; after a failure, told once and tried
+    // again every few seconds until it succeeds.
     void saveEdits();
-    // Compares the file on disk with what was last read or written, and takes
-    // in another program's version unless an edit of the user's waits.
+    // Compares the file on disk with what was last read or written, once it
+    // has been quiet for a moment, and takes in another program's version
+    // unless an edit of the user's waits.
     void checkFile();
 
 signals:
     void changedOutside(const QList<Slot> &records);
-    void unreadableOutside(const QString &why);
-    // A version not written here was copied to backupPath() before a save.
-    void backedUp();
-    void backgroundSaveFailed(const QString &why);
+    // Something the user must know, said once the slots are on disk.
+    void tell(const QString &text);
 
 private:
     void watch();
+    void takeIn(const LoadResult &disk);
+    QString shown(const QString &name) const;
 
     QString m_path;
     std::function<QList<Slot>()> m_slots;
     // The bytes last read or written here; nothing when there was no file.
     std::optional<QByteArray> m_known;
-    std::optional<QByteArray> m_reportedUnreadable;
+    // The file as read holds records beyond the last slot: kept whole before
+    // the first save drops them.
+    bool m_keepWhole = false;
+    // Settle periods waited so far for a writer that keeps the file open.
+    int m_waits = 0;
     bool m_unsaved = false;
-    bool m_failureReported = false;
+    bool m_failing = false;
     bool m_stopped = false;
     QTimer m_saveTimer;
-    // Lets a writer that is not atomic finish before the file is read.
+    // Lets a writer that is not atomic finish before the file is judged.
     QTimer m_settleTimer;
     QFileSystemWatcher m_watcher;
 };
