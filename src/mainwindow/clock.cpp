@@ -8,6 +8,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <vector>
 
@@ -17,6 +18,8 @@ namespace {
 
 // A box says when its slot was due once it comes this late.
 constexpr int kLateSeconds = 60;
+constexpr int kSecondsPerDay = 24 * 3600;
+constexpr int kLastSecond = kSecondsPerDay - 1;
 
 int secondOfDay(const QDateTime &at)
 {
@@ -62,24 +65,34 @@ void Form1::Timer3_Timer()
     m_alerting = true;
     while (!m_unloaded && m_judgedDate.isValid()) {
         // Every second since the last one judged, so that a stall, a suspend
-        // or a clock put forward loses no alert; within today only. A clock
-        // set back just moves the mark back.
+        // or a clock put forward loses no alert. A clock set back just moves
+        // the mark back.
         const QDate today = m_shownAt.date();
         const int now = secondOfDay(m_shownAt);
+        // What was left of the day before when a box held the alarm over
+        // midnight (or the computer slept) is judged on its own day first.
+        if (m_judgedDate.daysTo(today) == 1 && m_judgedSecond < kLastSecond) {
+            const int after = m_judgedSecond;
+            m_judgedSecond = kLastSecond;
+            alertDue(m_judgedDate, after, kLastSecond, kSecondsPerDay + now);
+            continue;
+        }
         const int after = m_judgedDate == today ? m_judgedSecond : m_judgedDate < today ? -1 : now;
-        if (m_judgedDate != today)
-            std::erase_if(m_alerted,
-                          [&](const auto &shown) { return std::get<0>(shown) != today; });
+        // What was shown is kept for the days a step of the clock may bring
+        // back.
+        std::erase_if(m_alerted, [&](const auto &shown) {
+            return std::abs(std::get<0>(shown).daysTo(today)) > 1;
+        });
         m_judgedDate = today;
         m_judgedSecond = now;
         if (after >= now)
             break;
-        alertDue(today, after, now);
+        alertDue(today, after, now, now);
     }
     m_alerting = false;
 }
 
-void Form1::alertDue(const QDate &day, int after, int upTo)
+void Form1::alertDue(const QDate &day, int after, int upTo, int shownSecond)
 {
     struct Due {
         int second;
@@ -105,7 +118,7 @@ void Form1::alertDue(const QDate &day, int after, int upTo)
             || !m_alerted.insert({day, slot.slot, slot.time}).second)
             continue;
         QString message = Text2[slot.slot]->text();
-        if (upTo - slot.second >= kLateSeconds)
+        if (shownSecond - slot.second >= kLateSeconds)
             message += QStringLiteral("\n（%1 の予定でした）").arg(slot.time);
         prepareAlert();
         m_platform.boxes.show(this, message, BoxIcon::Critical);

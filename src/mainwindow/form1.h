@@ -94,7 +94,9 @@ private:
     void showHalfDayPicture(const QTime &time);
     void prepareAlert();
     void addTimeWarning(int slot);
-    void alertDue(const QDate &day, int after, int upTo);
+    // Alerts the slots of `day` due after the second `after` up to `upTo`;
+    // the second shown now counts from the start of that day.
+    void alertDue(const QDate &day, int after, int upTo, int shownSecond);
     // In a box while the window runs, on stderr once it closes.
     void tellUser(const QString &text);
     void refuseLongInput();
@@ -134,7 +136,7 @@ private:
     QDateTime m_shownAt;
     QDate m_judgedDate;
     int m_judgedSecond = -1;
-    // Alerts shown as (day, slot, time text): none is shown twice.
+    // Alerts shown as (day, slot, time text): none is shown twice on a day.
     std::set<std::tuple<QDate, int, QString>> m_alerted;
     bool m_alerting = false;
     bool m_loaded = false;
