@@ -105,6 +105,9 @@ private slots:
         row("menuOnline", "text", "オンラインヘルプ(&0)");  // the digit zero
         row("Text1(0)", "accessibleName", "予定 1 の時刻"); // rows counted from 1, as read
         row("Text2(10)", "accessibleName", "予定 11 のメッセージ");
+        row("Label2", "accessibleDescription", "時刻"); // its name is the time it shows
+        row("Command2", "text", "予定表を書き込む");
+        row("Command2", "accessibleName", "予定表を書き込む");
     }
 
     void isBuiltAsLaidOut()
@@ -135,7 +138,7 @@ private slots:
         QSet<QString> names; // every label and focusable control, each told apart
         for (QWidget *widget : form->findChildren<QWidget *>())
             if (widget->focusPolicy() != Qt::NoFocus || qobject_cast<QLabel *>(widget))
-                names << widget->accessibleName();
+                names << QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
         QVERIFY(names.size() == 30 && !names.contains(QString())); // 22 fields, 4 pictures, ...
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));

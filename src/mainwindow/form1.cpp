@@ -173,14 +173,15 @@ void Form1::buildControls()
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(tw.rect(240, 600, 2655, 375));
     Label1->setWordWrap(true);
-    Label1->setAccessibleName(QStringLiteral("日付"));
+    // A screen reader reads the text itself, with what it is as its description.
+    Label1->setAccessibleDescription(QStringLiteral("日付"));
     applyDisplayStyle(Label1);
 
     Label2 = new QLabel(QStringLiteral("Label2"), client);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(tw.rect(3120, 600, 2055, 375));
     Label2->setWordWrap(true);
-    Label2->setAccessibleName(QStringLiteral("時刻"));
+    Label2->setAccessibleDescription(QStringLiteral("時刻"));
     applyDisplayStyle(Label2);
 
     Picture1 = makePictureBox(client, QStringLiteral("Picture1"), tw.rect(120, 1200, 5055, 4215),
