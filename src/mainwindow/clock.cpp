@@ -36,8 +36,19 @@ std::optional<int> clockSecond(const QString &text)
     return time.msecsSinceStartOfDay() / 1000;
 }
 
+void Form1::inStep(QTimer &timer, int period, int after)
+{
+    // A moment into the clock's next period, wherever the clock has been set.
+    if (!m_unloaded)
+        timer.start(period - m_platform.clock.now().time().msec() % period + after);
+}
+
 void Form1::Timer1_Timer()
 {
+    inStep(Timer1, 100, 1);
+    // The alarm judges each second just after it is shown.
+    if (!Timer3.isActive())
+        inStep(Timer3, 1000, 3);
     // One reading for both labels, so that they never straddle midnight.
     m_shownAt = m_platform.clock.now();
     // Ten ticks a second: the date's text is formatted anew only when the date
@@ -58,6 +69,7 @@ void Form1::Timer1_Timer()
 
 void Form1::Timer3_Timer()
 {
+    inStep(Timer3, 1000, 3);
     // While an alert box is open, the seconds shown meanwhile wait until it
     // closes rather than stacking a second box on the first.
     if (m_alerting)

@@ -93,6 +93,8 @@ private:
     void Form_QueryUnload();
     void showHalfDayPicture(const QTime &time);
     void prepareAlert();
+    // Sets the timer for a few milliseconds into the clock's next period.
+    void inStep(QTimer &timer, int period, int after);
     void addTimeWarning(int slot);
     // Alerts the slots of `day` due after the second `after` up to `upTo`;
     // the second shown now counts from the start of that day.

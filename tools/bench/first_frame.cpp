@@ -1,9 +1,10 @@
 // Starts a program and times its window, for scripts/bench:
-//   first-frame PROGRAM [ARGUMENT...]
+//   first-frame [-n N] PROGRAM [ARGUMENT...]
 // The program replaces this process (so its PID is the one started); a child
-// left behind watches the X server and prints two numbers, the milliseconds
-// from the exec to the program's first top-level window being mapped and to
-// the first drawing into it, then exits. It prints nothing and exits with 1
+// left behind watches the X server and prints three numbers, the milliseconds
+// from the exec to the program's first (or Nth) top-level window being mapped
+// and to the first drawing into it, and the wall-clock time of the exec in
+// milliseconds since the epoch, then exits. It prints nothing and exits with 1
 // when that has not happened within 10 s.
 // Asking the server, rather than polling it from a script, keeps the clock
 // free of the poller's own start-up.
@@ -17,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <set>
 
@@ -29,12 +31,14 @@ double msSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// Watches until the first window made on the root is mapped and drawn; the
-// start is the moment just before the exec, read from the pipe.
-int watch(xcb_connection_t *c, xcb_window_t root, int started)
+// Watches until the nth window made on the root is mapped and drawn; the start
+// is the moment just before the exec, read from the pipe with its wall-clock time.
+int watch(xcb_connection_t *c, xcb_window_t root, int started, int nth)
 {
     Clock::time_point start;
-    if (read(started, &start, sizeof start) != sizeof start)
+    std::chrono::system_clock::time_point wall;
+    if (read(started, &start, sizeof start) != sizeof start
+        || read(started, &wall, sizeof wall) != sizeof wall)
         return 1;
 
     const uint8_t damageEvent = xcb_get_extension_data(c, &xcb_damage_id)->first_event;
@@ -64,14 +68,15 @@ int watch(xcb_connection_t *c, xcb_window_t root, int started)
             }
         } else if (type == XCB_MAP_NOTIFY && mapped == XCB_NONE) {
             const auto *e = reinterpret_cast<xcb_map_notify_event_t *>(event.get());
-            if (created.count(e->window) && !e->override_redirect) {
+            if (created.count(e->window) && !e->override_redirect && --nth == 0) {
                 mapped = e->window;
                 mapMs = msSince(start);
             }
         } else if (type == damageEvent + XCB_DAMAGE_NOTIFY && mapped != XCB_NONE) {
             const auto *e = reinterpret_cast<xcb_damage_notify_event_t *>(event.get());
             if (e->drawable == mapped) {
-                std::printf("%.1f %.1f\n", mapMs, msSince(start));
+                const std::chrono::duration<double, std::milli> epoch = wall.time_since_epoch();
+                std::printf("%.1f %.1f %.1f\n", mapMs, msSince(start), epoch.count());
                 return 0;
             }
         }
@@ -83,8 +88,13 @@ int watch(xcb_connection_t *c, xcb_window_t root, int started)
 
 int main(int argc, char *argv[])
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: first-frame PROGRAM [ARGUMENT...]\n");
+    int nth = 1;
+    if (argc > 2 && std::strcmp(argv[1], "-n") == 0) {
+        nth = std::atoi(argv[2]);
+        argv += 2, argc -= 2;
+    }
+    if (argc < 2 || nth < 1) {
+        std::fprintf(stderr, "usage: first-frame [-n N] PROGRAM [ARGUMENT...]\n");
         return 2;
     }
     xcb_connection_t *c = xcb_connect(nullptr, nullptr);
@@ -107,13 +117,15 @@ int main(int argc, char *argv[])
         return 1;
     if (watcher == 0) {
         close(started[1]);
-        return watch(c, root, started[0]);
+        return watch(c, root, started[0], nth);
     }
     // The program must not inherit the connection or the pipes.
     close(xcb_get_file_descriptor(c));
     close(started[0]);
     const Clock::time_point start = Clock::now();
-    if (write(started[1], &start, sizeof start) != sizeof start)
+    const auto wall = std::chrono::system_clock::now();
+    if (write(started[1], &start, sizeof start) != sizeof start
+        || write(started[1], &wall, sizeof wall) != sizeof wall)
         return 1;
     close(started[1]);
     execvp(argv[1], argv + 1);
