@@ -171,10 +171,23 @@ private slots:
             QLineEdit().createStandardContextMenu()->actions()[0]->text().startsWith(u"元に戻す"));
         const QString typed = QStringLiteral("<b>会議</b>"); // shown as typed, never as markup
         const QString whole(kMaxTextLength, u'会');
+        FakePlatform fakes;
+        QtMessageBoxes boxes(fakes);
         for (int kind : {0, 1, 2, 3}) { // a note, an alert, a fatal error, a long alert
             QTimer::singleShot(0, [&] {
                 auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-                QTest::keyClick(box, Qt::Key_Return); // answers it at once
+                QTimer::singleShot(5000, box, &QWidget::close); // should a check fail
+                QWindow *window = box->windowHandle();
+                // Typing on as it comes up: no key answers it before half a second's quiet.
+                for (int ms : {0, 400, 300, kind == 1 ? 0 : 600}) {
+                    QVERIFY(box->isVisible());
+                    fakes.time = fakes.time.addMSecs(ms);
+                    QTest::keyClick(window, ms == 400 ? Qt::Key_Space : Qt::Key_Return);
+                    if (kind == 2) // the fatal error's box has no guard
+                        break;
+                }
+                if (kind == 1) // a click counts at once
+                    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
                 QVERIFY(!box->isVisible());
                 const int caption = box->fontMetrics().horizontalAdvance(box->windowTitle());
                 QVERIFY(caption > 0
@@ -190,8 +203,8 @@ private slots:
                                      : typed);
             });
             if (kind != 2)
-                QtMessageBoxes().show(nullptr, kind < 3 ? typed : whole,
-                                      kind ? BoxIcon::Critical : BoxIcon::None);
+                boxes.show(nullptr, kind < 3 ? typed : whole,
+                           kind ? BoxIcon::Critical : BoxIcon::None);
             else
                 BoxFatalErrors().report(typed, typed);
         }

@@ -19,7 +19,7 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     quorrel::SystemClock clock;
-    quorrel::QtMessageBoxes boxes;
+    quorrel::QtMessageBoxes boxes(clock);
     quorrel::DesktopUrlOpener urls;
     quorrel::BoxFatalErrors fatal;
     quorrel::CanberraAlertSound sound;

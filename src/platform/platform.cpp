@@ -1,17 +1,25 @@
 #include "platform/platform.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QScreen>
 #include <QUrl>
+#include <QWindow>
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace quorrel {
 
 namespace {
+
+// How long a box must have been up, and the keyboard quiet, before a key
+// answers it.
+constexpr int kQuietMs = 500;
+constexpr char kShownAt[] = "quorrelShownAt";
 
 // QMessageBox sizes itself to its text alone, which leaves a short one ("9")
 // too narrow for the window manager to show the caption beside its buttons.
@@ -58,6 +66,28 @@ QDateTime SystemClock::now() const
     return QDateTime::currentDateTime();
 }
 
+QtMessageBoxes::QtMessageBoxes(const Clock &clock) : m_clock(clock)
+{
+    qApp->installEventFilter(this);
+}
+
+bool QtMessageBoxes::eventFilter(QObject *watched, QEvent *event)
+{
+    // Each key once, where it comes to a window, before any widget has it.
+    if (!watched->isWindowType()
+        || (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease))
+        return false;
+    const QDateTime now = m_clock.now();
+    const QDateTime lastKey = std::exchange(m_lastKey, now);
+    const QWidget *box = QApplication::activeModalWidget();
+    const QVariant shown = box && static_cast<QObject *>(box->windowHandle()) == watched
+                               ? box->property(kShownAt)
+                               : QVariant();
+    return shown.isValid()
+           && (shown.toDateTime().msecsTo(now) < kQuietMs
+               || (lastKey.isValid() && lastKey.msecsTo(now) < kQuietMs));
+}
+
 void QtMessageBoxes::show(QWidget *parent, const QString &text, BoxIcon icon)
 {
     QMessageBox box(icon == BoxIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
@@ -67,6 +97,7 @@ void QtMessageBoxes::show(QWidget *parent, const QString &text, BoxIcon icon)
     // An alert comes up above whatever the user is working in.
     if (icon == BoxIcon::Critical)
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.setProperty(kShownAt, m_clock.now());
     box.exec();
 }
 

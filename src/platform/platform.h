@@ -6,6 +6,7 @@
 // Everything is handed to the windows through their constructors.
 
 #include <QDateTime>
+#include <QObject>
 #include <QRect>
 #include <QString>
 
@@ -40,9 +41,20 @@ public:
     virtual void show(QWidget *parent, const QString &text, BoxIcon icon) = 0;
 };
 
-class QtMessageBoxes final : public MessageBoxes {
+// A box takes no key as its answer until it has been up, and the keyboard
+// quiet, for half a second: typing meant for a slot or another program does
+// not dismiss it unread, and goes nowhere meanwhile. A click counts at once.
+class QtMessageBoxes final : public QObject, public MessageBoxes {
 public:
+    explicit QtMessageBoxes(const Clock &clock);
     void show(QWidget *parent, const QString &text, BoxIcon icon) override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    const Clock &m_clock;
+    QDateTime m_lastKey; // anywhere in the program
 };
 
 class UrlOpener {
