@@ -215,6 +215,11 @@ private slots:
         createForm();
         fakes->time = QDateTime(QDate(2026, 12, 6), QTime(0, 0, 30));
         QVERIFY(writeFile("savefile.txt", "7:30:00,起床\r\n8:00:00,出発\r\n") && form->Form_Load());
+        // The very picture by its sky, at the top: pale blue in the morning, violet at dusk.
+        const auto sky = [&] {
+            return QColor(control<QLabel>("Picture1")->pixmap().toImage().pixel(0, 0)).hue();
+        };
+        QVERIFY(sky() > 180 && sky() < 230); // from the load on, before any tick
         form->show();
         QSignalSpy clockTicks(form->findChild<QTimer *>("Timer1"), &QTimer::timeout);
         QTRY_COMPARE(control<QLabel>("Label2")->text(), QStringLiteral("0:00:30"));
@@ -233,9 +238,14 @@ private slots:
         QTRY_COMPARE(fakes->texts, (QStringList{"0", "hidden"}));
         QCOMPARE(fakes->icons, (QList<BoxIcon>{BoxIcon::None, BoxIcon::Critical}));
         QTRY_VERIFY(readFile("savefile.txt").contains("0:00:31,hidden\r\n")); // without a close
-        fakes->time = fakes->time.addSecs(12 * 3600);
+        QTest::keyClicks(field("Text1(6)"), "6");                             // a time alone
+        QTRY_VERIFY(readFile("savefile.txt").contains("Text16,Text2\r\n"));
+        fakes->time = fakes->time.addSecs(15 * 3600);
         const auto afternoon = control<QLabel>("Picture2(1)")->pixmap().cacheKey();
         QTRY_COMPARE(control<QLabel>("Picture1")->pixmap().cacheKey(), afternoon);
+        QVERIFY(sky() > 240);
+        QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+        QCOMPARE(fakes->texts.last(), QStringLiteral("15")); // the hour on a 24-hour clock
 
         QVERIFY(QFile::remove("savefile.txt")); // so that the close must write it
         for (int i = 0; i < 2; ++i)             // as the window system sends it, twice at times
@@ -388,6 +398,7 @@ private slots:
                 && about->minimumSize() == about->maximumSize());
         QVERIFY(!(about->windowFlags()
                   & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QCOMPARE(about->findChild<QLabel *>("picIcon")->geometry(), QRect(16, 16, 32, 32));
         auto *title = about->findChild<QLabel *>("lblTitle");
         QVERIFY(title->text() == u"Quorrelver1.0" && title->geometry() == QRect(70, 16, 259, 32));
         QVERIFY(about->findChild<QLabel *>("Label1")->text().contains(QUORREL_AUTHOR));
