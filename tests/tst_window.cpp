@@ -35,11 +35,6 @@ class TestWindow : public QObject, private FormFixture {
         QCloseEvent request;
         QCoreApplication::sendEvent(form.get(), &request);
     }
-    void load(const QByteArray &file)
-    {
-        createForm();
-        QVERIFY(writeFile("savefile.txt", file) && form->Form_Load());
-    }
 
     // Moves the clock to `end`, calling the clock tick every 100 ms (+0..5 ms)
     // and the alarm tick every 1000 ms (±50 ms), the first `alarmPhase` ms in.
@@ -69,11 +64,12 @@ class TestWindow : public QObject, private FormFixture {
     // The picture shown by the very pixmap it shares with its holder, not a copy.
     QString half() const
     {
-        const qint64 key = control<QLabel>("Picture1")->pixmap().cacheKey();
-        for (const auto &[holder, half] : {std::pair{"Picture2(0)", "am"}, {"Picture2(1)", "pm"}})
-            if (key == control<QLabel>(holder)->pixmap().cacheKey())
-                return half;
-        return "a copy";
+        const auto key = [&](const char *name) {
+            return control<QLabel>(name)->pixmap().cacheKey();
+        };
+        return key("Picture1") == key("Picture2(0)")   ? "am"
+               : key("Picture1") == key("Picture2(1)") ? "pm"
+                                                       : "a copy";
     }
     QStringList switches; // "H:mm" and "am" or "pm" at each change of picture
 
@@ -189,11 +185,10 @@ private slots:
                 if (kind == 1) // a click counts at once
                     QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
                 QVERIFY(!box->isVisible());
+                // Wide enough for its caption beside the title bar's buttons, within the screen.
                 const int caption = box->fontMetrics().horizontalAdvance(box->windowTitle());
-                QVERIFY(caption > 0
-                        && box->width() >= caption + 120); // beside the title bar's buttons
-                QVERIFY(box->frameGeometry().height()
-                        < box->screen()->availableGeometry().height());
+                QVERIFY(caption > 0 && box->width() >= caption + 120
+                        && box->frameGeometry().height() < box->screen()->size().height());
                 QCOMPARE(box->icon(), kind ? QMessageBox::Critical : QMessageBox::NoIcon);
                 QCOMPARE(bool(box->windowFlags() & Qt::WindowStaysOnTopHint), kind % 2);
                 QCOMPARE(box->textFormat(), Qt::PlainText);
@@ -378,7 +373,8 @@ private slots:
 
     void aboutWindowLifecycle()
     {
-        load({});
+        createForm();
+        QVERIFY(form->Form_Load());
         form->show();
         command("menuOnline"); // lends the About window's handle without showing it
         QCOMPARE(fakes->opened, QList<QUrl>{Form1::homePage()});
@@ -486,12 +482,11 @@ private slots:
             QCOMPARE(fakes->texts.size(), shown);
         };
         form->showMinimized(); // and the panel hidden: neither stops an alert
-        const auto local = [&](const QString &time, int days = 0) {
-            // From midnight on, so that the first of two 1:30s comes first.
+        const auto local = [&](const QString &time, int days = 0) { // so the first 1:30 is first
             const QStringList hms = time.split(u':');
             return QDateTime(day.addDays(days), QTime(0, 0), QTimeZone(zone))
-                .addMSecs(qRound64((hms[0].toInt() * 3600 + hms[1].toInt() * 60 + hms[2].toDouble())
-                                   * 1000));
+                .addSecs(hms[0].toInt() * 3600 + hms[1].toInt() * 60)
+                .addMSecs(qRound64(hms[2].toDouble() * 1000));
         };
         fakes->time = local("23:59:58.000", -1);
         for (const QString &move : moves) {
@@ -518,15 +513,15 @@ private slots:
 
     void secondCopyBringsTheFirstForward_data()
     {
-        QTest::addColumn<QByteArray>(
-            "runtime"); // "private", or Qt's fallback "taken" by another user
-        QTest::addColumn<QByteArray>("second"); // the second copy's folder; the first's is "a\xff"
-        QTest::addColumn<bool>("runs");         // beside the first
-        QTest::newRow("same folder") << QByteArray("private") << QByteArray("a\xff") << false;
-        QTest::newRow("through a bind mount") << QByteArray("private") << QByteArray("b") << false;
-        QTest::newRow("runtime folder taken")
-            << QByteArray("taken") << QByteArray("a\xff") << false;
-        QTest::newRow("names not UTF-8") << QByteArray("private") << QByteArray("a\xfe") << true;
+        QTest::addColumn<QByteArray>("runtime"); // "private", or Qt's fallback "taken"
+        QTest::addColumn<QByteArray>("second");  // the second copy's folder; the first's is "a\xff"
+        QTest::addColumn<bool>("runs");          // beside the first
+        for (auto [name, runtime, second] : {std::tuple{"same folder", "private", "a\xff"},
+                                             {"through a bind mount", "private", "b"},
+                                             {"runtime folder taken", "taken", "a\xff"},
+                                             {"names not UTF-8", "private", "a\xfe"}})
+            QTest::newRow(name) << QByteArray(runtime) << QByteArray(second)
+                                << (QByteArray(second) == "a\xfe");
     }
 
     void secondCopyBringsTheFirstForward()

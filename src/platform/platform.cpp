@@ -83,9 +83,10 @@ bool QtMessageBoxes::eventFilter(QObject *watched, QEvent *event)
     const QVariant shown = box && static_cast<QObject *>(box->windowHandle()) == watched
                                ? box->property(kShownAt)
                                : QVariant();
+    // A clock set back counts as time gone by, not as a box just shown.
     return shown.isValid()
-           && (shown.toDateTime().msecsTo(now) < kQuietMs
-               || (lastKey.isValid() && lastKey.msecsTo(now) < kQuietMs));
+           && (qAbs(shown.toDateTime().msecsTo(now)) < kQuietMs
+               || (lastKey.isValid() && qAbs(lastKey.msecsTo(now)) < kQuietMs));
 }
 
 void QtMessageBoxes::show(QWidget *parent, const QString &text, BoxIcon icon)
