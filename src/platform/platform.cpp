@@ -1,9 +1,12 @@
 #include "platform/platform.h"
 
+#include "platform/windowhints.h"
+
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 
 #include <cmath>
@@ -39,9 +42,13 @@ void QtMessageBoxes::show(QWidget *parent, const QString &text, BoxIcon icon)
     // Exactly as typed: never markup, pictures or links.
     box.setTextFormat(Qt::PlainText);
     fitCaption(box);
-    // An alert comes up above whatever the user is working in.
-    if (icon == BoxIcon::Critical)
+    // An alert comes up above whatever the user is working in, on the
+    // workspace they are working on: asked for once the box is mapped, as
+    // some window managers place it on its parent's workspace regardless.
+    if (icon == BoxIcon::Critical) {
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        QTimer::singleShot(0, &box, [&box] { moveToCurrentWorkspace(&box); });
+    }
     box.exec();
 }
 
