@@ -139,7 +139,12 @@ void Form1::alertDue(const QDate &day, int after, int upTo, int shownSecond)
 
 void Form1::prepareAlert()
 {
-    bringToFront();
+    // Forward, but the keyboard is left to the box, which asks for it: asked
+    // for by this window, a window manager may take the user over to its
+    // workspace rather than bring the box to theirs.
+    if (isMinimized())
+        showNormal();
+    raise();
     // A reminder nobody notices is missed: heard, and flagged by the window
     // manager should the window not come forward.
     m_platform.sound.play();

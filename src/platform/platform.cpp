@@ -1,10 +1,13 @@
 #include "platform/platform.h"
 
+#include "platform/windowhints.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <QWindow>
 
@@ -95,9 +98,13 @@ void QtMessageBoxes::show(QWidget *parent, const QString &text, BoxIcon icon)
                     kAppTitle.toString(), {}, QMessageBox::Ok, parent);
     setText(box, text);
     fitCaption(box);
-    // An alert comes up above whatever the user is working in.
-    if (icon == BoxIcon::Critical)
+    // An alert comes up above whatever the user is working in, on the
+    // workspace they are working on: asked for once the box is mapped, as
+    // some window managers place it on its parent's workspace regardless.
+    if (icon == BoxIcon::Critical) {
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        QTimer::singleShot(0, &box, [&box] { moveToCurrentWorkspace(&box); });
+    }
     box.setProperty(kShownAt, m_clock.now());
     box.exec();
 }
