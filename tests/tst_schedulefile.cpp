@@ -92,15 +92,12 @@ private slots:
         QFETCH(QStringList, items);
         TemporaryCurrentDir dir;
         const bool special = bytes == "<fifo>" || bytes == "<folder>"; // never replaced either
-        if (bytes == "<fifo>")
-            QCOMPARE(mkfifo("savefile.txt", 0600), 0);
-        else if (bytes == "<device>") // never saved to: it must stay a device
-            QVERIFY(QFile::link("/dev/null", "savefile.txt"));
-        else
-            QVERIFY(bytes == "<folder>" ? QDir().mkdir("savefile.txt")
-                                        : writeFile("savefile.txt", bytes)
-                                              && (bytes != "<200 MB>"
-                                                  || QFile::resize("savefile.txt", 200'000'000)));
+        QVERIFY(bytes == "<fifo>"     ? mkfifo("savefile.txt", 0600) == 0
+                : bytes == "<device>" ? QFile::link("/dev/null", "savefile.txt") // stays one
+                : bytes == "<folder>"
+                    ? QDir().mkdir("savefile.txt")
+                    : writeFile("savefile.txt", bytes)
+                          && (bytes != "<200 MB>" || QFile::resize("savefile.txt", 200'000'000)));
         const LoadResult loaded = loadScheduleFile("savefile.txt");
         if (items.value(0) == u"!") {
             QCOMPARE(loaded.status, LoadResult::Status::Failed);
