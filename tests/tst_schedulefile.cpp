@@ -65,6 +65,9 @@ private slots:
         row("Shift-JIS, half of it like UTF-8", shiftJis("15:00:00,画像"),
             {"15:00:00", "画像"}); // 89|E6 91 9C
         row("Shift-JIS, an overlong UTF-8 form", shiftJis("1:00:00,燹あい"), {"1:00:00", "燹あい"});
+        row("Shift-JIS, rare UTF-8 by chance", shiftJis("1:00:00,苺の日"), {"1:00:00", "苺の日"});
+        row("EUC-JP", QStringEncoder("EUC-JP").encode(QStringLiteral("1:00:00,かいぎ")),
+            {"!", "壊れています"}); // half-width kana and commas in Shift-JIS
         row("Shift-JIS half-width kana", shiftJis("12:00:00,ﾗﾝﾁ\r\n13:00:00,ﾐｰﾃｨﾝｸﾞ"),
             {"12:00:00", "ﾗﾝﾁ", "13:00:00", "ﾐｰﾃｨﾝｸﾞ"});
         // Read as Shift-JIS, this would load without a fault, all garbled.

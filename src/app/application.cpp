@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QSessionManager>
 #include <QTranslator>
 
@@ -13,16 +14,30 @@ namespace {
 
 Application *g_running = nullptr;
 QtMessageHandler g_nextHandler = nullptr;
+QLoggingCategory::CategoryFilter g_nextFilter = nullptr;
+bool g_warningsShown = true;
 
 // When its connection to the X server breaks, Qt warns and then ends the
 // program with exit(), where no close can run: the warning is the last moment
-// the slots can still be written.
+// the slots can still be written. It must come here whatever the logging rules
+// say; whether it is printed stays theirs.
 void saveOnLostDisplay(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (g_running && type == QtWarningMsg && message.startsWith(u"The X11 connection broke"))
+    const bool warning = type == QtWarningMsg && qstrcmp(context.category, "default") == 0;
+    if (g_running && warning && message.startsWith(u"The X11 connection broke"))
         g_running->form().saveBeforeExit();
-    if (g_nextHandler)
+    if (g_nextHandler && (!warning || g_warningsShown))
         g_nextHandler(type, context, message);
+}
+
+void keepWarnings(QLoggingCategory *category)
+{
+    if (g_nextFilter)
+        g_nextFilter(category);
+    if (qstrcmp(category->categoryName(), "default") == 0) {
+        g_warningsShown = category->isWarningEnabled();
+        category->setEnabled(QtWarningMsg, true);
+    }
 }
 
 } // namespace
@@ -54,14 +69,16 @@ Application::Application(Platform platform) : m_form(platform)
     connect(qApp, &QGuiApplication::commitDataRequest, this,
             [this](QSessionManager &) { endSession(); });
     // Any other way the event loop is asked to end still goes through the close.
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_form.close(); });
+    connect(qApp, &QCoreApplication::aboutToQuit, &m_form, &Form1::closeUnattended);
     connect(&m_instance, &SingleInstance::raiseRequested, &m_form, &Form1::bringToFront);
     g_running = this;
     g_nextHandler = qInstallMessageHandler(saveOnLostDisplay);
+    g_nextFilter = QLoggingCategory::installFilter(keepWarnings);
 }
 
 Application::~Application()
 {
+    QLoggingCategory::installFilter(g_nextFilter);
     qInstallMessageHandler(g_nextHandler);
     g_running = nullptr;
 }
@@ -94,7 +111,7 @@ void Application::endSession()
         QCoreApplication::exit(1);
         return;
     }
-    m_form.close();
+    m_form.closeUnattended();
 }
 
 } // namespace quorrel

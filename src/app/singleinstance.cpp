@@ -45,6 +45,8 @@ SingleInstance::SingleInstance(QObject *parent) : QObject(parent)
 
 SingleInstance::~SingleInstance()
 {
+    if (!m_requests.files().isEmpty())
+        QFile::remove(m_requests.files().constFirst());
     if (m_folder >= 0)
         ::close(m_folder);
 }
@@ -79,10 +81,21 @@ bool SingleInstance::claim()
     // The running copy may be between taking the lock and making the file.
     for (int attempt = 0; !requests.fileName().isEmpty() && attempt < 20; ++attempt) {
         if (requests.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly)) {
-            requests.write("\n");
+            if (requests.write("\n") != 1 || !requests.flush())
+                qWarning("quorrel: このフォルダではほかのコピーが動いています。そのウィンドウを"
+                         "前に出すように頼めませんでした: %s",
+                         qUtf8Printable(requests.errorString()));
             return false;
         }
         QThread::msleep(100);
+    }
+    // A copy of this user's makes its file in a folder only the user can
+    // write: without one, the lock is somebody else's, who must not keep
+    // this copy, and its alarms, from running.
+    if (!requests.fileName().isEmpty()) {
+        qWarning("quorrel: このフォルダはほかのプログラムにロックされています。"
+                 "ほかのコピーは動いていないものとして、このまま動きます。");
+        return true;
     }
     qWarning("quorrel: このフォルダではほかのコピーが動いています。"
              "そのウィンドウを前に出すように頼めませんでした。");

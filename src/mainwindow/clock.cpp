@@ -102,6 +102,7 @@ void Form1::Timer3_Timer()
         alertDue(today, after, now, now);
     }
     m_alerting = false;
+    tellUser({});
 }
 
 void Form1::alertDue(const QDate &day, int after, int upTo, int shownSecond)

@@ -15,8 +15,6 @@
 #include <QValidator>
 #include <QtEndian>
 
-#include <cstdio>
-
 namespace quorrel {
 
 namespace {
@@ -134,10 +132,11 @@ Form1::Form1(Platform platform, QWidget *parent)
 
 void Form1::tellUser(const QString &text)
 {
-    // One box at a time, each text once: a box already waiting says it.
-    if (!m_untold.contains(text))
+    // One box at a time, each text once: a box already waiting says it. None
+    // comes over an alert: they wait until it is answered.
+    if (!text.isEmpty() && !m_untold.contains(text))
         m_untold << text;
-    while (!m_telling && !m_untold.isEmpty()) {
+    while (!m_telling && !m_alerting && !m_untold.isEmpty()) {
         const QString next = m_untold.takeFirst();
         // Once the window closes nothing may wait for an answer: the close
         // must end, with the slots on disk, before the session does.
@@ -349,17 +348,26 @@ void Form1::Form_QueryUnload()
         // gone, say).
         if (QFileInfo(m_store.path()).isFile())
             what += QStringLiteral("前の内容は残っています。");
-        if (m_displayGone)
-            std::fprintf(stderr, "quorrel: %s: %s\n", qUtf8Printable(what), qUtf8Printable(why));
+        if (const QString rescued = m_store.rescue(); !rescued.isEmpty())
+            what += QStringLiteral("今の予定表は「%1」に書き込みました。").arg(rescued);
+        // Only a user who asked for the close is there to answer a box.
+        if (m_unattended)
+            qWarning("quorrel: %s: %s", qUtf8Printable(what), qUtf8Printable(why));
         else
             m_platform.fatal.report(what, why);
     }
     emit unloaded();
 }
 
+void Form1::closeUnattended()
+{
+    m_unattended = true;
+    close();
+}
+
 void Form1::saveBeforeExit()
 {
-    m_displayGone = true;
+    m_unattended = true;
     Form_QueryUnload();
 }
 

@@ -55,8 +55,11 @@ public:
     // Un-minimised, raised and given the keyboard.
     void bringToFront();
 
-    // The window system has gone and the program is about to end: the close
-    // request, with nothing shown.
+    // The close request of a session that ends or a signal: nobody is there to
+    // answer a box, so what one would say goes to stderr.
+    void closeUnattended();
+    // The window system has gone and the program is about to end: the same,
+    // without the window.
     void saveBeforeExit();
 
     // True once Form_Load has read the schedule (or found no file): only then
@@ -144,7 +147,7 @@ private:
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_refusalPending = false;
-    bool m_displayGone = false;
+    bool m_unattended = false;
     // Texts for the user, told one box at a time.
     QStringList m_untold;
     bool m_telling = false;

@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
@@ -44,9 +45,11 @@ void setText(QMessageBox &box, const QString &text)
     constexpr int kMaxLines = 12;
     box.setTextFormat(Qt::PlainText);
     QString shown = text.left(kMaxCharacters);
+    // Wherever the box's label breaks a line.
+    static const QRegularExpression lineBreak(QStringLiteral("[\\n\\r\\v\\f\\x{2028}\\x{2029}]"));
     qsizetype lineEnd = -1;
     for (int line = 0; line < kMaxLines; ++line) {
-        lineEnd = shown.indexOf(u'\n', lineEnd + 1);
+        lineEnd = shown.indexOf(lineBreak, lineEnd + 1);
         if (lineEnd < 0)
             break;
     }

@@ -34,7 +34,7 @@ int utf8SequenceLength(QByteArrayView bytes, qsizetype at)
 
 struct Utf8Survey {
     qsizetype firstBad = -1;
-    qsizetype wideCharacters = 0; // of three or four bytes, where kana and kanji lie
+    qsizetype japanese = 0; // kana, kanji and full-width forms
 };
 
 Utf8Survey surveyUtf8(QByteArrayView bytes)
@@ -44,7 +44,13 @@ Utf8Survey surveyUtf8(QByteArrayView bytes)
         const int length = utf8SequenceLength(bytes, at);
         if (length == 0 && survey.firstBad < 0)
             survey.firstBad = at;
-        survey.wideCharacters += length >= 3;
+        if (length == 3) {
+            const auto byte = [&](int i) { return uchar(bytes[at + i]) & 0x3F; };
+            const int point = (uchar(bytes[at]) & 0x0F) << 12 | byte(1) << 6 | byte(2);
+            survey.japanese += (point >= 0x3000 && point <= 0x30FF)
+                               || (point >= 0x4E00 && point <= 0x9FFF)
+                               || (point >= 0xFF00 && point <= 0xFFEF);
+        }
         at += std::max(length, 1);
     }
     return survey;
@@ -56,7 +62,8 @@ Utf8Survey surveyUtf8(QByteArrayView bytes)
 // Latin-1 letter inside a Latin word takes the next letter, a stray
 // continuation byte stands as a lone half-width kana, and no Japanese text
 // holds user-defined characters. Half-width kana count in words of three or
-// more: a damaged spot makes one or two.
+// more: a damaged spot makes one or two, and EUC-JP kana make words of which
+// every other one is the half-width comma or middle dot (0xA4, 0xA5).
 struct ShiftJisSurvey {
     qsizetype japanese = 0;
     qsizetype suspect = 0;
@@ -68,19 +75,21 @@ ShiftJisSurvey surveyShiftJis(QByteArrayView bytes)
     const auto letter = [](uchar c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
     ShiftJisSurvey survey;
     qsizetype kanaRun = 0;
+    qsizetype eucLike = 0;
     bool afterLetter = false;
     for (qsizetype at = 0; at <= bytes.size(); ++at) {
         const uchar lead = byte(at);
         if (lead >= 0xA1 && lead <= 0xDF) {
             ++kanaRun;
+            eucLike += lead == 0xA4 || lead == 0xA5;
             afterLetter = false;
             continue;
         }
-        if (kanaRun >= 3)
+        if (kanaRun >= 3 && 2 * eucLike < kanaRun)
             survey.japanese += kanaRun;
-        else if (kanaRun == 1)
-            ++survey.suspect;
-        kanaRun = 0;
+        else if (kanaRun == 1 || 2 * eucLike >= kanaRun)
+            survey.suspect += kanaRun;
+        kanaRun = eucLike = 0;
         if ((lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0) {
             const uchar trail = byte(++at);
             const bool likeUtf8 = lead >= 0xE0 && lead <= 0xEF && trail >= 0x80 && trail <= 0xBF;
@@ -120,9 +129,9 @@ DecodedText decodeScheduleText(const QByteArray &bytes)
     QString text = shiftJis.isValid() ? shiftJis.decode(bytes) : QString();
     const bool cleanShiftJis = shiftJis.isValid() && !shiftJis.hasError();
     const ShiftJisSurvey japanese = surveyShiftJis(bytes);
-    if (cleanShiftJis && japanese.japanese > japanese.suspect + utf8.wideCharacters)
+    if (cleanShiftJis && japanese.japanese > japanese.suspect + utf8.japanese)
         return {std::move(text), {}};
-    if (cleanShiftJis || utf8.wideCharacters > 0)
+    if (cleanShiftJis || utf8.japanese > 0)
         return {std::nullopt,
                 QStringLiteral(
                     "UTF-8 のテキストですが、壊れています。最初の不正なバイトは%1にあります。")

@@ -308,10 +308,12 @@ QString saveScheduleFile(const QString &path, const QList<Slot> &records)
     return replaceFile(path, encodeScheduleText(formatSchedule(records)));
 }
 
-QString keepAside(const QString &path, QString &why)
+QString keepAside(const QString &path, QStringList &kept, QString &why)
 {
     for (int n = 0; n < 10; ++n) {
         const QString name = path + u'~' + (n ? QString::number(n) : QString());
+        if (kept.contains(name))
+            continue;
         const QByteArray target = QFile::encodeName(name);
         struct stat info = {};
         if (::lstat(target.constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
@@ -332,7 +334,7 @@ QString keepAside(const QString &path, QString &why)
             }
         }
         if (::rename(made.constData(), target.constData()) == 0)
-            return name;
+            return kept << name, name;
         why = name + QStringLiteral(": ") + systemError(errno);
         ::unlink(made.constData());
     }

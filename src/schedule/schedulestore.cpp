@@ -2,10 +2,10 @@
 
 #include "platform/textcodec.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-
-#include <unistd.h>
+#include <QStandardPaths>
 
 namespace quorrel {
 
@@ -17,20 +17,18 @@ constexpr int kSaveDelayMs = 1000;
 constexpr int kRetryMs = 3000;
 // Long enough for a writer that truncates and then writes in pieces.
 constexpr int kSettleMs = 500;
-// How long a writer that keeps the file open is waited for, in settle periods.
+// How long a writer that keeps the file open is waited for, in settle periods,
+// and changes in a busy folder at most, before the file is judged.
 constexpr int kMaxWaits = 20;
+constexpr int kMaxSettleMs = 2000;
 
-// The current folder as a path that reaches the system unchanged: Qt's path
-// texts cannot hold a folder name that is not valid UTF-8, which the
-// process's own link to its current folder stands in for.
+// The current folder itself, wherever it is moved: the process's own link to
+// it, which also holds a name that is not valid UTF-8, as Qt's path texts
+// cannot. Its path where there is no such link.
 QString currentFolder()
 {
-    const QString path = QDir::currentPath();
-    char buffer[4096];
-    if (::getcwd(buffer, sizeof buffer) && QFile::encodeName(path) != buffer
-        && QFileInfo(QStringLiteral("/proc/self/cwd")).isDir())
-        return QStringLiteral("/proc/self/cwd");
-    return path;
+    const QString self = QStringLiteral("/proc/self/cwd");
+    return QFileInfo(self).isDir() ? self : QDir::currentPath();
 }
 
 void warn(const QString &text)
@@ -52,7 +50,12 @@ ScheduleStore::ScheduleStore(std::function<QList<Slot>()> current, QObject *pare
     connect(&m_settleTimer, &QTimer::timeout, this, &ScheduleStore::checkFile);
     // The folder too: a replace by rename gives the file a new inode, and the
     // watch on the old one ends with it.
-    const auto settle = [this] { m_settleTimer.start(); };
+    const auto settle = [this] {
+        if (!m_settleTimer.isActive())
+            m_unsettled.start();
+        if (m_unsettled.elapsed() < kMaxSettleMs)
+            m_settleTimer.start();
+    };
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, settle);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, settle);
 }
@@ -97,14 +100,16 @@ QString ScheduleStore::save()
     const LoadResult disk = loadScheduleFile(m_path);
     const bool outside = disk.status != LoadResult::Status::Missing && disk.bytes != m_known;
     // Another program's version that no edit of the user's waits against is
-    // the schedule now: a close right after it must not undo it.
-    const bool takenIn = outside && !m_unsaved && disk.status == LoadResult::Status::Loaded;
+    // the schedule now: a close right after it must not undo it. One still
+    // being written is kept aside instead, where its writer finishes it.
+    const bool takenIn =
+        outside && !m_unsaved && disk.status == LoadResult::Status::Loaded && !beingWritten(m_path);
     if (takenIn)
         takeIn(disk);
     QString told;
     if (((outside && !takenIn) || m_keepWhole) && QFileInfo(m_path).isFile()) {
         QString why;
-        const QString kept = keepAside(m_path, why);
+        const QString kept = keepAside(m_path, m_kept, why);
         const QString file = QStringLiteral("予定表ファイル「%1」").arg(shownPath());
         if (kept.isEmpty())
             told = file
@@ -140,6 +145,14 @@ QString ScheduleStore::save()
     return {};
 }
 
+QString ScheduleStore::rescue()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString path =
+        folder + QDateTime::currentDateTime().toString(u"'/savefile-'yyyyMMdd-HHmmss'.txt'");
+    return QDir().mkpath(folder) && saveScheduleFile(path, m_slots()).isEmpty() ? path : QString();
+}
+
 void ScheduleStore::stop()
 {
     m_stopped = true;
@@ -158,13 +171,6 @@ void ScheduleStore::saveEdits()
 {
     if (m_stopped)
         return;
-    // Its version is kept aside as it finally stands, not half written.
-    if (m_waits < kMaxWaits && beingWritten(m_path)) {
-        ++m_waits;
-        m_saveTimer.start(kSettleMs);
-        return;
-    }
-    m_waits = 0;
     const QString why = save();
     if (why.isEmpty()) {
         if (m_failing)

@@ -2,6 +2,7 @@
 
 #include "schedule/schedulefile.h"
 
+#include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QTimer>
@@ -35,6 +36,11 @@ public:
     // on success, else why not.
     QString save();
 
+    // Writes the slots where the user's data is kept, under a name of the
+    // moment's own, when savefile.txt cannot take them at the close; the path,
+    // or empty when that failed too.
+    QString rescue();
+
     // Stops the background saves and the watching, before the close's save.
     void stop();
 
@@ -43,9 +49,8 @@ public:
 public slots:
     // A slot was edited: save once the user has stopped for a moment.
     void edited();
-    // The save timer's slot: the same save as at the close, waiting while
-    // another program writes the file; after a failure, told once and tried
-    // again every few seconds until it succeeds.
+    // The save timer's slot: the same save as at the close; after a failure,
+    // told once and tried again every few seconds until it succeeds.
     void saveEdits();
     // Compares the file on disk with what was last read or written, once it
     // has been quiet for a moment, and takes in another program's version
@@ -71,6 +76,10 @@ private:
     bool m_keepWhole = false;
     // Settle periods waited so far for a writer that keeps the file open.
     int m_waits = 0;
+    // Since the first change not yet judged.
+    QElapsedTimer m_unsettled;
+    // Versions kept aside in this run, each under a name of its own.
+    QStringList m_kept;
     bool m_unsaved = false;
     bool m_failing = false;
     bool m_stopped = false;

@@ -58,6 +58,7 @@ protected:
     void createForm(qreal dpi = 96)
     {
         dir = std::make_unique<TemporaryCurrentDir>();
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir->path())); // where the slots are rescued
         fakes = std::make_unique<FakePlatform>();
         form = std::make_unique<Form1>(fakes->platform(dpi));
     }
