@@ -305,7 +305,12 @@ private slots:
              "savefile.txt~=" + theirs});
         row("a folder for the file at the session's end: the slots rescued", start,
             {"rm savefile.txt", "mkdir savefile.txt", "type !", "stderr 今の予定表は", "end",
-             "boxes 0", "status 1", "rescued^" + mine});
+             "boxes 0", "status 1", "data^" + mine});
+        QByteArrayList taken{"mkdir savefile.txt~"};
+        for (int i = 1; i < 10; ++i)
+            taken << "mkdir savefile.txt~" + QByteArray::number(i);
+        row("no backup name to be had: kept among the user's data", fourteen,
+            taken + QByteArrayList{"type !", "save", "data^" + fourteen, "boxes 1 savefile-"});
         row("failed save told once, retried until it works", start,
             {"rm savefile.txt", "mkdir savefile.txt", "type !", "save", "save",
              "boxes 1 書き込めません", "stderr また書き込めました", "rm savefile.txt",
@@ -369,7 +374,7 @@ private slots:
                 QTRY_COMPARE(readFile(step.left(at)), step.mid(at + 1));
             else if (const qsizetype at = step.indexOf('^'); at > 0) { // the retry may take 3 s
                 const QDir rescued(dir->filePath(QCoreApplication::applicationName()));
-                const QString name = step.startsWith("rescued")
+                const QString name = step.startsWith("data^")
                                          ? rescued.filePath(rescued.entryList(QDir::Files).value(0))
                                          : step.left(at);
                 QTRY_VERIFY2(readFile(name).startsWith(step.mid(at + 1)), step.left(80));
@@ -522,16 +527,15 @@ private slots:
 
     void secondCopyBringsTheFirstForward_data()
     {
-        QTest::addColumn<QByteArray>("runtime"); // "private", Qt's fallback "taken", or "locked"
+        QTest::addColumn<QByteArray>("runtime"); // "private", or Qt's fallback "taken"
         QTest::addColumn<QByteArray>("second");  // the second copy's folder; the first's is "a\xff"
         QTest::addColumn<bool>("runs");          // beside the first
         for (auto [name, runtime, second] : {std::tuple{"same folder", "private", "a\xff"},
                                              {"through a bind mount", "private", "b"},
                                              {"runtime folder taken", "taken", "a\xff"},
-                                             {"names not UTF-8", "private", "a\xfe"},
-                                             {"locked by another program", "locked", "a\xff"}})
+                                             {"names not UTF-8", "private", "a\xfe"}})
             QTest::newRow(name) << QByteArray(runtime) << QByteArray(second)
-                                << (QByteArray(second) == "a\xfe" || *runtime == 'l');
+                                << (QByteArray(second) == "a\xfe");
     }
 
     void secondCopyBringsTheFirstForward()
@@ -556,11 +560,8 @@ private slots:
         QVERIFY(first->start());
         first->form().showMinimized();
         QVERIFY(::chdir("../" + second) == 0);
-        if (runtime == "locked") // as the folder is by whoever holds it, not by a copy of ours
-            QVERIFY(QDir("../runtime-root").removeRecursively());
-        if (runtime != "private")
-            QTest::ignoreMessage(
-                QtWarningMsg, QRegularExpression(runs ? "ロックされています" : "頼めませんでした"));
+        if (runtime == "taken")
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("頼めませんでした"));
         QCOMPARE(SingleInstance().claim(), runs);
         QTRY_COMPARE(first->form().isMinimized(), runs || runtime == "taken"); // brought forward
         QVERIFY(QDir("/").entryList({"quorrel-*"}).isEmpty()); // nothing outside a private folder

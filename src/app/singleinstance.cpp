@@ -89,14 +89,6 @@ bool SingleInstance::claim()
         }
         QThread::msleep(100);
     }
-    // A copy of this user's makes its file in a folder only the user can
-    // write: without one, the lock is somebody else's, who must not keep
-    // this copy, and its alarms, from running.
-    if (!requests.fileName().isEmpty()) {
-        qWarning("quorrel: このフォルダはほかのプログラムにロックされています。"
-                 "ほかのコピーは動いていないものとして、このまま動きます。");
-        return true;
-    }
     qWarning("quorrel: このフォルダではほかのコピーが動いています。"
              "そのウィンドウを前に出すように頼めませんでした。");
     return false;

@@ -20,8 +20,8 @@ public:
     SingleInstance &operator=(const SingleInstance &) = delete;
 
     // True when this copy may serve the current folder: no other copy does,
-    // or the folder cannot be locked at all, or its lock is not a copy's of
-    // this user (then the program runs unguarded rather than not at all).
+    // or the folder cannot be locked at all (then the program runs unguarded
+    // rather than not at all).
     // False when another copy serves it; that copy has been asked to come to
     // the front where a private runtime folder allows, else stderr says why
     // not.

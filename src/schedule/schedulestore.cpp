@@ -31,6 +31,16 @@ QString currentFolder()
     return QFileInfo(self).isDir() ? self : QDir::currentPath();
 }
 
+// A file of the moment's own where the user's data is kept, for what the
+// schedule's folder cannot take.
+QString dataFile(const char *ending)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(folder);
+    return folder + QDateTime::currentDateTime().toString(u"'/savefile-'yyyyMMdd-HHmmss")
+           + QLatin1String(ending);
+}
+
 void warn(const QString &text)
 {
     qWarning("quorrel: %s", qUtf8Printable(text));
@@ -62,7 +72,10 @@ ScheduleStore::ScheduleStore(std::function<QList<Slot>()> current, QObject *pare
 
 QString ScheduleStore::shown(const QString &name) const
 {
-    return QDir::current().absoluteFilePath(QFileInfo(name).fileName());
+    const QFileInfo file(name);
+    return file.path() == QFileInfo(m_path).path()
+               ? QDir::current().absoluteFilePath(file.fileName())
+               : name;
 }
 
 QString ScheduleStore::shownPath() const
@@ -109,7 +122,11 @@ QString ScheduleStore::save()
     QString told;
     if (((outside && !takenIn) || m_keepWhole) && QFileInfo(m_path).isFile()) {
         QString why;
-        const QString kept = keepAside(m_path, m_kept, why);
+        QString kept = keepAside(m_path, m_kept, why);
+        // Where no name beside it can be had, among the user's data.
+        if (const QString elsewhere = kept.isEmpty() ? dataFile("~.txt") : QString();
+            !elsewhere.isEmpty() && QFile::copy(m_path, elsewhere))
+            kept = elsewhere;
         const QString file = QStringLiteral("予定表ファイル「%1」").arg(shownPath());
         if (kept.isEmpty())
             told = file
@@ -147,10 +164,8 @@ QString ScheduleStore::save()
 
 QString ScheduleStore::rescue()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString path =
-        folder + QDateTime::currentDateTime().toString(u"'/savefile-'yyyyMMdd-HHmmss'.txt'");
-    return QDir().mkpath(folder) && saveScheduleFile(path, m_slots()).isEmpty() ? path : QString();
+    const QString path = dataFile(".txt");
+    return saveScheduleFile(path, m_slots()).isEmpty() ? path : QString();
 }
 
 void ScheduleStore::stop()
