@@ -46,8 +46,7 @@ windows() {
   local id
   for id in $(xdotool search --all --onlyvisible --pid "$PID" --name '' 2>/dev/null); do
     xdotool getwindowname "$id" 2>/dev/null | grep -qE "$1" && echo "$id"
-  done
-  true
+  done; true
 }
 
 shown_or_ended() { [[ -n $(windows "$1") ]] || ! kill -0 "$PID" 2>/dev/null; }
