@@ -34,8 +34,7 @@ struct FakePlatform final : Clock, MessageBoxes, FatalErrors, UrlOpener, AlertSo
     void play() override { ++played; }
 };
 
-// A fresh temporary folder, the current one: the file the program reads and
-// writes is there. Each test makes a new one current before its first file.
+// A fresh temporary folder, made current: the program's file is there.
 struct TemporaryCurrentDir : QTemporaryDir {
     TemporaryCurrentDir() { QDir::setCurrent(path()); }
 };
