@@ -2,6 +2,9 @@
 #include "platform/alertsound.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QScopeGuard>
+#include <QThreadPool>
 
 #include <cstdlib>
 
@@ -14,6 +17,11 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 
     QApplication app(argc, argv);
+    // Reading the system's fonts is the longest step of the start; a second
+    // core does it while the windows are built, until their first text needs it.
+    QThreadPool::globalInstance()->start([] { QFontDatabase::families(); });
+    // The application owns the fonts: it goes only once they are read.
+    const auto fontsRead = qScopeGuard([] { QThreadPool::globalInstance()->waitForDone(); });
     quorrel::setApplicationIdentity();
     quorrel::installQtTranslations();
     QApplication::setQuitOnLastWindowClosed(false);
