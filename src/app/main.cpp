@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "platform/alertsound.h"
+#include "ui/lazyiconstyle.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -22,6 +23,7 @@ int main(int argc, char *argv[])
     QThreadPool::globalInstance()->start([] { QFontDatabase::families(); });
     // The application owns the fonts: it goes only once they are read.
     const auto fontsRead = qScopeGuard([] { QThreadPool::globalInstance()->waitForDone(); });
+    QApplication::setStyle(new quorrel::LazyIconStyle);
     quorrel::setApplicationIdentity();
     quorrel::installQtTranslations();
     QApplication::setQuitOnLastWindowClosed(false);
