@@ -2,6 +2,7 @@
 
 #include "platform/windowhints.h"
 #include "ui/displayfont.h"
+#include "ui/programicon.h"
 
 #include <QIcon>
 #include <QLabel>
@@ -17,7 +18,7 @@ frmAbout::frmAbout(const Platform &platform)
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    const QIcon icon(QStringLiteral(":/quorrel.ico"));
+    const QIcon icon = programIcon();
     setWindowIcon(icon);
     // setGeometry places the client area, where move() would place the frame.
     setGeometry(tw.rect(2340, 1935, 5250, 2115));

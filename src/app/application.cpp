@@ -1,7 +1,8 @@
 #include "app/application.h"
 
+#include "ui/programicon.h"
+
 #include <QApplication>
-#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QLoggingCategory>
@@ -48,7 +49,7 @@ void setApplicationIdentity()
     QApplication::setApplicationVersion(QStringLiteral(QUORREL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(QUORREL_APP_ID));
     // Every window and box of the program, error boxes included.
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorrel.ico")));
+    QApplication::setWindowIcon(programIcon());
 }
 
 void installQtTranslations()

@@ -2,6 +2,7 @@
 
 #include "about/frmabout.h"
 #include "ui/displayfont.h"
+#include "ui/programicon.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -99,7 +100,7 @@ Form1::Form1(Platform platform, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quorrelver.1.0"));
-    setWindowIcon(QIcon(QStringLiteral(":/quorrel.ico")));
+    setWindowIcon(programIcon());
     buildControls();
     buildMenus();
 
