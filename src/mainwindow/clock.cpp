@@ -36,28 +36,31 @@ std::optional<int> clockSecond(const QString &text)
     return time.msecsSinceStartOfDay() / 1000;
 }
 
-void Form1::inStep(QTimer &timer, int period, int after)
+void Form1::armClock(const QTime &now)
 {
-    // A moment into the clock's next period, wherever the clock has been set.
+    // A moment into the clock's next tenth of a second, wherever the clock has
+    // been set.
     if (!m_unloaded)
-        timer.start(period - m_platform.clock.now().time().msec() % period + after);
+        Timer1.start(100 - now.msec() % 100 + 1);
 }
 
 void Form1::Timer1_Timer()
 {
-    inStep(Timer1, 100, 1);
-    // The alarm judges each second just after it is shown.
-    if (!Timer3.isActive())
-        inStep(Timer3, 1000, 3);
-    // One reading for both labels, so that they never straddle midnight.
-    m_shownAt = m_platform.clock.now();
-    // Ten ticks a second: the date's text is formatted anew only when the date
-    // changes.
+    // One reading for the next tick and both labels, so that they never
+    // straddle a second or midnight.
+    const QDateTime now = m_platform.clock.now();
+    armClock(now.time());
+    const bool newSecond = !m_shownAt.isValid() || now.date() != m_shownAt.date()
+                           || secondOfDay(now) != secondOfDay(m_shownAt);
+    m_shownAt = now;
+    // Ten ticks a second, and the labels change once: nine ticks in ten would
+    // write the texts they hold.
+    if (!newSecond)
+        return;
     if (m_shownAt.date() != m_dateShown) {
         m_dateShown = m_shownAt.date();
-        m_dateText = QLocale::system().toString(m_dateShown, QLocale::ShortFormat);
+        Label1->setText(QLocale::system().toString(m_dateShown, QLocale::ShortFormat));
     }
-    Label1->setText(m_dateText);
     // Hours without a leading zero: "3:19:00".
     Label2->setText(m_shownAt.time().toString(u"H:mm:ss"));
     // The alarm starts with the first second shown, not before.
@@ -65,11 +68,17 @@ void Form1::Timer1_Timer()
         m_judgedDate = m_shownAt.date();
         m_judgedSecond = secondOfDay(m_shownAt) - 1;
     }
+    // The alarm judges each second, and the picture its hour, just after the
+    // clock has shown it: in the same wake-up of the program as this tick
+    // rather than in one each of their own.
+    if (!m_unloaded) {
+        Timer3.start(0);
+        Timer2.start(0);
+    }
 }
 
 void Form1::Timer3_Timer()
 {
-    inStep(Timer3, 1000, 3);
     // While an alert box is open, the seconds shown meanwhile wait until it
     // closes rather than stacking a second box on the first.
     if (m_alerting)

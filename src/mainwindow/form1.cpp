@@ -110,17 +110,15 @@ Form1::Form1(Platform platform, QWidget *parent)
     Timer1.setInterval(100);
     Timer2.setInterval(1000);
     Timer3.setInterval(1000);
-    // The clock and the alarm tick in step with the clock's second (each tick
-    // sets the next), the alarm just after the clock.
-    for (QTimer *timer : {&Timer1, &Timer3}) {
+    // The clock ticks in step with its tenths of a second (each tick sets the
+    // next); the alarm and the picture tick once a second, right after it.
+    for (QTimer *timer : {&Timer1, &Timer2, &Timer3})
         timer->setSingleShot(true);
-        timer->setTimerType(Qt::PreciseTimer);
-    }
+    Timer1.setTimerType(Qt::PreciseTimer);
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(&Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(&Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
-    inStep(Timer1, 100, 1);
-    Timer2.start();
+    armClock(m_platform.clock.now().time());
 
     // What the user types reaches the file shortly; loading the fields does not count.
     for (int i = 0; i < kSlotCount; ++i) {

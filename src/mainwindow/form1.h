@@ -96,8 +96,8 @@ private:
     void Form_QueryUnload();
     void showHalfDayPicture(const QTime &time);
     void prepareAlert();
-    // Sets the timer for a few milliseconds into the clock's next period.
-    void inStep(QTimer &timer, int period, int after);
+    // Sets the clock's next tick for a moment into its next tenth of a second.
+    void armClock(const QTime &now);
     void addTimeWarning(int slot);
     // Alerts the slots of `day` due after the second `after` up to `upTo`;
     // the second shown now counts from the start of that day.
@@ -135,7 +135,6 @@ private:
 
     // The date of the date label's text.
     QDate m_dateShown;
-    QString m_dateText;
     // The time the label last showed, and the last second the alarm judged
     // (seconds since midnight; -1 is the moment before midnight).
     QDateTime m_shownAt;
