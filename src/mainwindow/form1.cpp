@@ -107,11 +107,9 @@ Form1::Form1(Platform platform, QWidget *parent)
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer2.setObjectName(QStringLiteral("Timer2"));
     Timer3.setObjectName(QStringLiteral("Timer3"));
-    Timer1.setInterval(100);
-    Timer2.setInterval(1000);
-    Timer3.setInterval(1000);
-    // The clock ticks in step with its tenths of a second (each tick sets the
-    // next); the alarm and the picture tick once a second, right after it.
+    // None runs on a fixed interval: the clock ticks in step with its tenths
+    // of a second, each tick setting the next, and its tick that shows a new
+    // second starts the alarm's and the picture's.
     for (QTimer *timer : {&Timer1, &Timer2, &Timer3})
         timer->setSingleShot(true);
     Timer1.setTimerType(Qt::PreciseTimer);
