@@ -124,9 +124,11 @@ QString ScheduleStore::save()
         QString why;
         QString kept = keepAside(m_path, m_kept, why);
         // Where no name beside it can be had, among the user's data.
-        if (const QString elsewhere = kept.isEmpty() ? dataFile("~.txt") : QString();
-            !elsewhere.isEmpty() && QFile::copy(m_path, elsewhere))
-            kept = elsewhere;
+        if (kept.isEmpty()) {
+            const QString elsewhere = dataFile("~.txt");
+            if (QFile::copy(m_path, elsewhere))
+                kept = elsewhere;
+        }
         const QString file = QStringLiteral("予定表ファイル「%1」").arg(shownPath());
         if (kept.isEmpty())
             told = file
