@@ -79,18 +79,19 @@ bool SingleInstance::claim()
         return true;
     }
     // The running copy may be between taking the lock and making the file.
+    QString why;
     for (int attempt = 0; !requests.fileName().isEmpty() && attempt < 20; ++attempt) {
         if (requests.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly)) {
-            if (requests.write("\n") != 1 || !requests.flush())
-                qWarning("quorrel: このフォルダではほかのコピーが動いています。そのウィンドウを"
-                         "前に出すように頼めませんでした: %s",
-                         qUtf8Printable(requests.errorString()));
-            return false;
+            if (requests.write("\n") == 1 && requests.flush())
+                return false;
+            why = QStringLiteral(": ") + requests.errorString();
+            break;
         }
         QThread::msleep(100);
     }
     qWarning("quorrel: このフォルダではほかのコピーが動いています。"
-             "そのウィンドウを前に出すように頼めませんでした。");
+             "そのウィンドウを前に出すように頼めませんでした%s",
+             qUtf8Printable(why.isEmpty() ? QStringLiteral("。") : why));
     return false;
 }
 
