@@ -24,11 +24,16 @@ struct FakePlatform final : Clock, MessageBoxes, FatalErrors, UrlOpener, AlertSo
     QDateTime now() const override { return time; }
     void show(QWidget *, const QString &text, BoxIcon icon) override
     {
-        texts << text, icons << icon, whileOpen ? whileOpen() : void();
+        texts << text;
+        icons << icon;
+        if (whileOpen)
+            whileOpen();
     }
     void report(const QString &what, const QString &why) override
     {
-        reports << what + u'\n' + why, whileOpen ? whileOpen() : void();
+        reports << what + u'\n' + why;
+        if (whileOpen)
+            whileOpen();
     }
     bool open(const QUrl &url) override { return opened << url, false; } // failing, silently
     void play() override { ++played; }
