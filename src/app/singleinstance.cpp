@@ -1,5 +1,7 @@
 #include "app/singleinstance.h"
 
+#include "platform/activation.h"
+
 #include <QFile>
 #include <QStandardPaths>
 #include <QThread>
@@ -40,7 +42,7 @@ QString requestFile(const struct stat &folder)
 
 SingleInstance::SingleInstance(QObject *parent) : QObject(parent)
 {
-    connect(&m_requests, &QFileSystemWatcher::fileChanged, this, &SingleInstance::raiseRequested);
+    connect(&m_requests, &QFileSystemWatcher::fileChanged, this, &SingleInstance::readRequests);
 }
 
 SingleInstance::~SingleInstance()
@@ -74,15 +76,17 @@ bool SingleInstance::claim()
             m_requests.addPath(requests.fileName());
             // A request written before the watch began is answered too.
             if (requests.size() > 0)
-                QTimer::singleShot(0, this, &SingleInstance::raiseRequested);
+                QTimer::singleShot(0, this, &SingleInstance::readRequests);
         }
         return true;
     }
     // The running copy may be between taking the lock and making the file.
+    // Each request is a line: the token, or nothing.
+    const QByteArray request = activationToken().toUtf8() + '\n';
     QString why;
     for (int attempt = 0; !requests.fileName().isEmpty() && attempt < 20; ++attempt) {
         if (requests.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly)) {
-            if (requests.write("\n") == 1 && requests.flush())
+            if (requests.write(request) == request.size() && requests.flush())
                 return false;
             why = QStringLiteral(": ") + requests.errorString();
             break;
@@ -93,6 +97,24 @@ bool SingleInstance::claim()
              "そのウィンドウを前に出すように頼めませんでした%s",
              qUtf8Printable(why.isEmpty() ? QStringLiteral("。") : why));
     return false;
+}
+
+void SingleInstance::readRequests()
+{
+    QFile requests(m_requests.files().value(0));
+    if (!requests.open(QIODevice::ReadOnly))
+        return;
+    if (requests.size() < m_read)
+        m_read = 0;
+    requests.seek(m_read);
+    const QByteArray added = requests.readAll();
+    // A request is whole once its line ends; a later line is the newer start.
+    const qsizetype end = added.lastIndexOf('\n');
+    if (end < 0)
+        return;
+    m_read += end + 1;
+    const qsizetype start = end > 0 ? added.lastIndexOf('\n', end - 1) + 1 : 0;
+    emit raiseRequested(QString::fromUtf8(added.mid(start, end - start)));
 }
 
 } // namespace quorrel

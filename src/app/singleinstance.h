@@ -9,7 +9,8 @@ namespace quorrel {
 // schedule file. The folder itself is locked, so that the guard holds however
 // the folder is reached (a bind mount, a name that is not UTF-8) and needs no
 // file that could be removed. A later start in the same folder asks the
-// running copy to come to the front and ends.
+// running copy to come to the front, handing over the right to do so where
+// the window system asks for one, and ends.
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -28,11 +29,15 @@ public:
     bool claim();
 
 signals:
-    void raiseRequested();
+    // With the later start's activation token, if it had one.
+    void raiseRequested(const QString &activationToken);
 
 private:
+    void readRequests();
+
     int m_folder = -1; // held open, and locked, for the program's whole life
     QFileSystemWatcher m_requests;
+    qint64 m_read = 0; // of the requests file
 };
 
 } // namespace quorrel

@@ -2,6 +2,8 @@
 
 #include "mainwindow/form1.h"
 
+#include "platform/activation.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -161,11 +163,12 @@ void Form1::prepareAlert()
     QApplication::alert(this);
 }
 
-void Form1::bringToFront()
+void Form1::bringToFront(const QString &activationToken)
 {
     if (isMinimized())
         showNormal();
     raise();
+    useActivationToken(activationToken);
     activateWindow();
 }
 

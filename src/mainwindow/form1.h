@@ -52,8 +52,9 @@ public:
 
     ScheduleStore &store() { return m_store; }
 
-    // Un-minimised, raised and given the keyboard.
-    void bringToFront();
+    // Un-minimised, raised and given the keyboard; on Wayland as far as the
+    // activation token of the start that asks for it allows.
+    void bringToFront(const QString &activationToken = {});
 
     // The close request of a session that ends or a signal: nobody is there to
     // answer a box, so what one would say goes to stderr.
