@@ -97,6 +97,11 @@ bool QtMessageBoxes::eventFilter(QObject *watched, QEvent *event)
 
 void QtMessageBoxes::show(QWidget *parent, const QString &text, BoxIcon icon)
 {
+    // A Wayland compositor hides a box with its minimised window, and tells
+    // no program that its window is minimised: there an alert stands alone.
+    const bool wayland = QGuiApplication::platformName() == u"wayland";
+    if (icon == BoxIcon::Critical && wayland)
+        parent = nullptr;
     QMessageBox box(icon == BoxIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
                     kAppTitle.toString(), {}, QMessageBox::Ok, parent);
     setText(box, text);
@@ -108,8 +113,25 @@ void QtMessageBoxes::show(QWidget *parent, const QString &text, BoxIcon icon)
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         QTimer::singleShot(0, &box, [&box] { moveToCurrentWorkspace(&box); });
     }
-    box.setProperty(kShownAt, m_clock.now());
-    box.exec();
+    // Where Qt draws the title bar itself on Wayland, it has a minimise button,
+    // and nothing would bring the box back: a minimised box shows again.
+    bool minimised = false;
+    if (wayland) {
+        box.winId();
+        connect(box.windowHandle(), &QWindow::windowStateChanged, &box,
+                [&box, &minimised](Qt::WindowState state) {
+                    if (state != Qt::WindowMinimized)
+                        return;
+                    minimised = true;
+                    // Not within the title bar's click, which the hide would end.
+                    QMetaObject::invokeMethod(&box, &QWidget::hide, Qt::QueuedConnection);
+                });
+    }
+    do {
+        box.setWindowState(Qt::WindowNoState);
+        box.setProperty(kShownAt, m_clock.now());
+        box.exec();
+    } while (std::exchange(minimised, false));
 }
 
 bool DesktopUrlOpener::open(const QUrl &url)
