@@ -51,6 +51,7 @@ private slots:
             {"1:00", "a,\"b\"", "12", "x\r\ny"});
         row("quote left open", "1:00:00,a\r\n2:00:00,\"b\r\n3:00:00,c\r\n",
             {"!", "2 行目で始まる引用符（\"）が閉じていません"}); // rather than swallow the rest
+        row("quote left open, CR line ends", "1:00:00,a\r2:00:00,\"b\r", {"!", "2 行目で始まる"});
         row("blanks kept", " 3:19:00 , x ", {" 3:19:00 ", " x "});
         row("byte-order mark skipped", "\uFEFF1:00:00,a", {"1:00:00", "a"});
         // In Shift-JIS, 画像, 南部 and 鰻重 hold byte runs that are well-formed UTF-8.
@@ -74,9 +75,10 @@ private slots:
         row("UTF-8 with a stray byte",
             "9:00:00,定例会議\r\n10:00:00,R\xe9union\r\n12:00:00,出張\r\n13:00:00,電話",
             {"!", "壊れています。最初の不正なバイトは先頭から 32 バイトの位置（0x20）"});
-        // Each would read as Shift-JIS, a garbled half-width kana or rare kanji.
+        // Overlong forms, a stray byte, a lost one: each would read as Shift-JIS, garbled.
         for (const char *damaged :
-             {"1:00:00,\xC0\xAF", "10:00:00,Caf\xB1 au lait", "9:00:00,会\xE8\xAD\r\n"})
+             {"1:00:00,\xC0\xAF", "1:00:00,\xE0\x80\xAF", "10:00:00,Caf\xB1 au lait",
+              "9:00:00,会\xE8\xAD\r\n", "9:00:00,会議室で打\xE3\x81合わせ"})
             row(damaged, damaged, {"!", "UTF-8 のテキストですが、壊れています"});
         row("neither UTF-8 nor Shift-JIS", "1:00:00,\x81\xFF\xFF",
             {"!", "Shift-JIS のテキストとしても"});
