@@ -57,10 +57,16 @@ public:
 
     bool atEnd() const { return m_pos >= m_text.size(); }
 
-    void skipLineEnds()
+    // Skips line ends, and lines of nothing but blanks, where a record would
+    // start.
+    void skipBlankLines()
     {
-        while (!atEnd() && isLineEnd(m_text[m_pos]))
-            ++m_pos;
+        for (qsizetype end = m_pos; end <= m_text.size(); ++end) {
+            if (end == m_text.size() || isLineEnd(m_text[end]))
+                m_pos = std::min(end + 1, m_text.size());
+            else if (!isBlank(m_text[end]))
+                break;
+        }
     }
 
     // Reads one item and the delimiter that ends it; nothing when the item
@@ -229,10 +235,13 @@ QString formatSchedule(const QList<Slot> &records)
 ParsedSchedule parseSchedule(QStringView text)
 {
     ParsedSchedule parsed;
+    // Old DOS and Windows editors end a file with Ctrl-Z.
+    if (text.endsWith(u'\x1A'))
+        text.chop(1);
     ItemReader reader(text);
     // To the end, so that a quote left open further on is still found.
     for (;;) {
-        reader.skipLineEnds();
+        reader.skipBlankLines();
         if (reader.atEnd())
             break;
         const std::optional<QString> time = reader.next();

@@ -39,8 +39,9 @@ struct ParsedSchedule {
 // Reads records of two items each; an item ends at a comma or a line end (CR
 // LF, LF or CR). Items may be quoted as the writer quotes them; a quote that
 // is never closed is an error naming its line, since it would swallow every
-// later record. Blank lines where a record would start are skipped; a last
-// time item without its message gets an empty message.
+// later record. Lines empty or of blanks only where a record would start, and
+// a Ctrl-Z that ends the text, are skipped; a last time item without its
+// message gets an empty message.
 ParsedSchedule parseSchedule(QStringView text);
 
 struct LoadResult {
