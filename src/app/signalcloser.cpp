@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -37,6 +38,16 @@ void setDisposition(void (*handler)(int))
 }
 
 } // namespace
+
+void guardStandardStreams()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        // The lowest free number is this one, as those below are open.
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+            ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 SignalCloser::SignalCloser(QObject *parent) : QObject(parent)
 {

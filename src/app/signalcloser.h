@@ -6,6 +6,12 @@ class QSocketNotifier;
 
 namespace quorrel {
 
+// First thing in the program: descriptors 0 to 2 that are closed are opened
+// on /dev/null, before a file or the X connection could take one of their
+// numbers and receive what is meant for stderr; and a warning to a stderr
+// whose reader has gone is dropped instead of ending the program (SIGPIPE).
+void guardStandardStreams();
+
 // Turns SIGTERM, SIGINT and SIGHUP into the signal `signalled` on the UI thread,
 // through a socket pair, so that the program closes (and saves) in order.
 class SignalCloser : public QObject {
