@@ -451,6 +451,15 @@ private slots:
         row("box held open over midnight", {"9:00:00.000=23:59:56"}, moved << "note", "hold m7");
         row("set back 20 s across midnight", {"24:00:01.000-20"}, once);
         row("a day back, and the day again", {"12:00:30.000-86400"}, once);
+        QStringList jumped = once.first(6); // and the day before's later slots never
+        for (const char *slot :
+             {"m1\n（0:00:00", "m2\n（1:30:00", "m5\n（3:19:01", "m10\n（3:19:02", "m7\n（9:05:07"})
+            jumped << slot + QStringLiteral(" の予定でした）");
+        row("a day's jump", {"10:00:00.000+86400"}, jumped);
+        QStringList slept = once;
+        slept.insert(8, "m7\n（昨日 23:58:30 の予定でした）");
+        slept.removeAt(5);
+        row("a short sleep over midnight", {"9:00:00.000=23:58:30", "23:58:00.000+122"}, slept);
         row("window closed while a box is open", {}, {"m0"}, "close m0");
     }
 
@@ -504,14 +513,15 @@ private slots:
             else
                 fakes->time = fakes->time.addSecs(move.mid(at).toInt());
         }
-        run(local("0:00:02.500", 1), alarmPhase, alarmPhase);
+        const QDateTime end = std::max(fakes->time.addMSecs(2500), local("0:00:02.500", 1));
+        run(end, alarmPhase, alarmPhase);
 
         QCOMPARE(fakes->texts, texts);
         QCOMPARE(fakes->icons.count(BoxIcon::None), texts.count("note"));
         QCOMPARE(fakes->played, fakes->icons.count(BoxIcon::Critical)); // heard once per alert
         QCOMPARE(form->isMinimized(), false);
-        QCOMPARE(control<QLabel>("Label1")->text(), day.addDays(1).toString(u"yyyy/MM/dd"));
-        QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("0:00:02"));
+        QCOMPARE(control<QLabel>("Label1")->text(), end.toString(u"yyyy/MM/dd"));
+        QCOMPARE(control<QLabel>("Label2")->text(), end.toString(u"H:mm:ss"));
         if (moves.isEmpty() && !box.startsWith(u"close"))
             QCOMPARE(switches, (QStringList{"23:59pm", "0:00am", "12:00pm", "0:00am"}));
     }
