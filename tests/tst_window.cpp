@@ -286,23 +286,35 @@ private slots:
             {"mkdir savefile.txt~", "link savefile.txt~1", "type !", "write " + theirs,
              "stderr savefile.txt~2", "close", "savefile.txt^" + mine, "savefile.txt~2=" + theirs,
              "no other", "boxes 0", "status 0"});
-        row("close takes in a version just written, as a start reads it", start + theirs,
-            {"write " + theirs, "close", "savefile.txt^" + theirs + "3:18:55,Text2\r\n",
-             "no savefile.txt~", "boxes 0"});
-        row("slow writer: judged once done", start,
-            {"half 8:00:00,\xE5\xA4", "watch", "boxes 0", "field 起床", "rest \x96\r\n", "watch",
-             "field 外", "boxes 0"});
+        row("close takes in a version just written, as a start reads it, keeping the slot it "
+            "clears",
+            start + theirs,
+            {"write " + theirs, "stderr それまでの予定表を「.*savefile.txt~」", "close",
+             "savefile.txt^" + theirs + "3:18:55,Text2\r\n",
+             "savefile.txt~^" + start + theirs + "3:19:00,Text2\r\n", "boxes 0"});
+        row("emptied by another program: the slots kept before it is taken in", start,
+            {"write ", "watch", "field 表示文字", "savefile.txt~^" + start + rest,
+             "boxes 1 それまでの予定表を「"});
+        row("slow writer: judged once done, however long it takes", start,
+            QByteArrayList{"half 8:00:00,\xE5\xA4"} + QByteArrayList(30, "watch")
+                + QByteArrayList{"boxes 0", "field 起床", "rest \x96\r\n", "watch", "field 外",
+                                 "boxes 0"});
         row("slow writer racing the close", start,
             {"half 8:00:00,", "close", "rest 外\r\n", "savefile.txt^" + start,
              "savefile.txt~=" + theirs});
         row("a folder for the file at the session's end: the slots rescued", start,
-            {"rm savefile.txt", "mkdir savefile.txt", "type !", "stderr 今の予定表は", "end",
-             "boxes 0", "status 1", "data^" + mine});
+            {"taken data", "rm savefile.txt", "mkdir savefile.txt", "type !",
+             "stderr 今の予定表は「.*-2.txt」", "end", "boxes 0", "status 1", "data^" + mine,
+             "data^old"});
         QByteArrayList taken{"mkdir savefile.txt~"};
         for (int i = 1; i < 10; ++i)
             taken << "mkdir savefile.txt~" + QByteArray::number(i);
-        row("no backup name to be had: kept among the user's data", fourteen,
-            taken + QByteArrayList{"type !", "save", "data^" + fourteen, "boxes 1 savefile-"});
+        row("no backup name to be had: kept among the user's data, under names of its own",
+            fourteen,
+            taken
+                + QByteArrayList{"taken data", "type !", "save", "data^" + fourteen,
+                                 "boxes 1 -2~.txt」", "type ?", "write " + theirs, "save",
+                                 "data^" + theirs, "boxes 2 ~.txt」", "data^old"});
         row("failed save told once, retried until it works", start,
             {"rm savefile.txt", "mkdir savefile.txt", "type !", "save", "save",
              "boxes 1 書き込めません", "stderr また書き込めました", "rm savefile.txt",
@@ -324,6 +336,7 @@ private slots:
         createForm();
         QVERIFY((start.isEmpty() || writeFile("savefile.txt", start)) && form->Form_Load());
         QFile writer("savefile.txt");
+        const QDir userData(dir->filePath(QCoreApplication::applicationName()));
         for (const QByteArray &step : script) {
             const QByteArray verb = step.split(' ').value(0), arg = step.mid(verb.size() + 1);
             const QString text = QString::fromUtf8(arg);
@@ -341,6 +354,16 @@ private slots:
                 QVERIFY(verb == "mkdir"  ? QDir().mkdir(text)
                         : verb == "link" ? QFile::link("other", text)
                                          : QFile::remove(text) || QDir().rmdir(text));
+            else if (step == "taken data") // this second's names and the next's, by another copy
+                for (int later : {0, 1})
+                    for (const char *ending : {".txt", "~.txt"})
+                        QVERIFY(
+                            userData.mkpath(".")
+                            && writeFile(userData.filePath(
+                                             QDateTime::currentDateTime().addSecs(later).toString(
+                                                 u"'savefile-'yyyyMMdd-HHmmss")
+                                             + ending),
+                                         "old"));
             else if (verb == "fail")
                 failRename = !failRename;
             else if (verb == "watch")
@@ -364,11 +387,16 @@ private slots:
             else if (const qsizetype at = step.indexOf('='); at > 0)
                 QTRY_COMPARE(readFile(step.left(at)), step.mid(at + 1));
             else if (const qsizetype at = step.indexOf('^'); at > 0) { // the retry may take 3 s
-                const QDir rescued(dir->filePath(QCoreApplication::applicationName()));
-                const QString name = step.startsWith("data^")
-                                         ? rescued.filePath(rescued.entryList(QDir::Files).value(0))
-                                         : step.left(at);
-                QTRY_VERIFY2(readFile(name).startsWith(step.mid(at + 1)), step.left(80));
+                const auto holds = [&] { // "data": any file among the user's data
+                    const bool data = step.startsWith("data^");
+                    const QStringList names =
+                        data ? userData.entryList(QDir::Files) : QStringList{step.left(at)};
+                    return std::any_of(names.cbegin(), names.cend(), [&](const QString &name) {
+                        return readFile(data ? userData.filePath(name) : name)
+                            .startsWith(step.mid(at + 1));
+                    });
+                };
+                QTRY_VERIFY2(holds(), step.left(80));
             }
         }
     }
