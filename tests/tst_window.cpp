@@ -10,6 +10,8 @@
 #include <csignal>
 #include <cstdio>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -556,13 +558,16 @@ private slots:
 
     void secondCopyBringsTheFirstForward_data()
     {
-        QTest::addColumn<QByteArray>("runtime"); // "private", or Qt's fallback "taken"
-        QTest::addColumn<QByteArray>("second");  // the second copy's folder; the first's is "a\xff"
-        QTest::addColumn<bool>("runs");          // beside the first
-        for (auto [name, runtime, second] : {std::tuple{"same folder", "private", "a\xff"},
-                                             {"through a bind mount", "private", "b"},
-                                             {"runtime folder taken", "taken", "a\xff"},
-                                             {"names not UTF-8", "private", "a\xfe"}})
+        QTest::addColumn<QByteArray>(
+            "runtime");                         // "private", "locked" folder, Qt's fallback "taken"
+        QTest::addColumn<QByteArray>("second"); // the second copy's folder; the first's is "a\xff"
+        QTest::addColumn<bool>("runs");         // beside the first
+        for (auto [name, runtime, second] :
+             {std::tuple{"same folder", "private", "a\xff"},
+              {"through a bind mount", "private", "b"},
+              {"runtime folder taken", "taken", "a\xff"},
+              {"folder locked by another program", "locked", "a\xff"},
+              {"names not UTF-8", "private", "a\xfe"}})
             QTest::newRow(name) << QByteArray(runtime) << QByteArray(second)
                                 << (QByteArray(second) == "a\xfe");
     }
@@ -578,6 +583,10 @@ private slots:
                 && (second == "a\xff" || ::mkdir(second, 0700) == 0));
         qputenv("TMPDIR", QFile::encodeName(dir.path())); // where Qt falls back to
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.filePath("runtime-root")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
+        const int other = ::open("a\xff", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const auto closeOther = qScopeGuard([other] { ::close(other); });
+        QVERIFY(runtime != "locked" || ::flock(other, LOCK_EX | LOCK_NB) == 0);
         if (runtime == "taken"
             && (qunsetenv("XDG_RUNTIME_DIR"), ::chown("runtime-root", 1, 1) != 0))
             QSKIP("only root can give a folder to another user");
