@@ -337,6 +337,8 @@ private slots:
         QFETCH(QByteArrayList, script);
         createForm();
         QVERIFY((start.isEmpty() || writeFile("savefile.txt", start)) && form->Form_Load());
+        // A box's own event loop lets the watcher in.
+        fakes->whileOpen = [&] { form->store().checkFile(); };
         QFile writer("savefile.txt");
         const QDir userData(dir->filePath(QCoreApplication::applicationName()));
         for (const QByteArray &step : script) {

@@ -113,7 +113,7 @@ bool ScheduleStore::clears(const QList<Slot> &records) const
     return false;
 }
 
-bool ScheduleStore::takeIn(const LoadResult &disk)
+bool ScheduleStore::takeIn(const LoadResult &disk, QString &note)
 {
     // What the user wrote does not go with the slots a version clears: the
     // schedule as it stands is kept first, as a version from outside would
@@ -126,14 +126,14 @@ bool ScheduleStore::takeIn(const LoadResult &disk)
                                             "入っていた予定のいくつかがなくなっています。")
                                  .arg(shownPath());
         if (kept.isEmpty()) {
-            emit tell(file
-                      + QStringLiteral("それまでの予定表を残せないため、読み込みませんでした。\n\n")
-                      + why);
+            note = file
+                   + QStringLiteral("それまでの予定表を残せないため、読み込みませんでした。\n\n")
+                   + why;
             return false;
         }
-        emit tell(file
-                  + QStringLiteral("読み込む前に、それまでの予定表を「%1」に残しました。")
-                        .arg(shown(kept)));
+        note = file
+               + QStringLiteral("読み込む前に、それまでの予定表を「%1」に残しました。")
+                     .arg(shown(kept));
     }
     m_known = disk.bytes;
     m_keepWhole = disk.dropped;
@@ -148,8 +148,9 @@ QString ScheduleStore::save()
     // Another program's version that no edit of the user's waits against is
     // the schedule now: a close right after it must not undo it. One still
     // being written is kept aside instead, where its writer finishes it.
+    QString note;
     const bool takenIn = outside && !m_unsaved && disk.status == LoadResult::Status::Loaded
-                         && !beingWritten(m_path) && takeIn(disk);
+                         && !beingWritten(m_path) && takeIn(disk, note);
     QString told;
     if (((outside && !takenIn) || m_keepWhole) && QFileInfo(m_path).isFile()) {
         QString why;
@@ -179,14 +180,17 @@ QString ScheduleStore::save()
     }
     const QByteArray bytes = encodeScheduleText(formatSchedule(m_slots()));
     const QString why = replaceFile(m_path, bytes);
-    if (!why.isEmpty())
-        return why;
-    m_known = bytes;
-    m_keepWhole = false;
-    m_unsaved = false;
-    if (!told.isEmpty())
+    if (why.isEmpty()) {
+        m_known = bytes;
+        m_keepWhole = false;
+        m_unsaved = false;
+    }
+    // Told once all is in order: a box lets the watcher in.
+    if (!note.isEmpty())
+        emit tell(note);
+    if (!told.isEmpty() && why.isEmpty())
         emit tell(told);
-    return {};
+    return why;
 }
 
 QString ScheduleStore::rescue()
@@ -250,7 +254,10 @@ void ScheduleStore::checkFile()
     if (m_unsaved)
         return;
     if (disk.status == LoadResult::Status::Loaded) {
-        takeIn(disk);
+        QString note;
+        takeIn(disk, note);
+        if (!note.isEmpty())
+            emit tell(note);
         return;
     }
     // What cannot be read is kept aside and replaced at once, so that the file

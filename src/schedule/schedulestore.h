@@ -70,8 +70,9 @@ private:
     // the user's (neither empty nor its initial texts) empty or back at its
     // initial texts.
     bool clears(const QList<Slot> &records) const;
-    // Shows the version on disk; false when it must wait.
-    bool takeIn(const LoadResult &disk);
+    // Shows the version on disk; false when it must wait. `note`: what the
+    // user must be told, once all is in order.
+    bool takeIn(const LoadResult &disk, QString &note);
     QString shown(const QString &name) const;
 
     QString m_path;
