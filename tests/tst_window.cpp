@@ -358,17 +358,14 @@ private slots:
                 QVERIFY(verb == "mkdir"  ? QDir().mkdir(text)
                         : verb == "link" ? QFile::link("other", text)
                                          : QFile::remove(text) || QDir().rmdir(text));
-            else if (step == "taken data") // this second's names and the next's, by another copy
-                for (int later : {0, 1})
-                    for (const char *ending : {".txt", "~.txt"})
-                        QVERIFY(
-                            userData.mkpath(".")
-                            && writeFile(userData.filePath(
-                                             QDateTime::currentDateTime().addSecs(later).toString(
-                                                 u"'savefile-'yyyyMMdd-HHmmss")
-                                             + ending),
-                                         "old"));
-            else if (verb == "fail")
+            else if (step == "taken data") { // this second's names and the next's, by another copy
+                const QDateTime now = QDateTime::currentDateTime();
+                for (const QDateTime &at : {now, now.addSecs(1)})
+                    for (const char *ending : {".txt", "~.txt"}) {
+                        const QString name = at.toString(u"'savefile-'yyyyMMdd-HHmmss") + ending;
+                        QVERIFY(userData.mkpath(".") && writeFile(userData.filePath(name), "old"));
+                    }
+            } else if (verb == "fail")
                 failRename = !failRename;
             else if (verb == "watch")
                 form->store().checkFile();
@@ -483,7 +480,8 @@ private slots:
         row("box held open over midnight", {"9:00:00.000=23:59:56"}, moved << "note", "hold m7");
         row("set back 20 s across midnight", {"24:00:01.000-20"}, once);
         row("a day back, and the day again", {"12:00:30.000-86400"}, once);
-        QStringList jumped = once.first(6); // and the day before's later slots never
+        // Up to 10:00, then the new day's slots until 10:00, late; the day before's later never.
+        QStringList jumped = once.first(6);
         for (const char *slot :
              {"m1\n（0:00:00", "m2\n（1:30:00", "m5\n（3:19:01", "m10\n（3:19:02", "m7\n（9:05:07"})
             jumped << slot + QStringLiteral(" の予定でした）");
