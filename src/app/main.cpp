@@ -12,7 +12,7 @@
 
 int main(int argc, char *argv[])
 {
-    quorrel::guardStandardStreams();
+    quorrel::guardStart();
     // The frameless main window and the About window's fixed place need a
     // window system that honours client placement: XWayland on a Wayland
     // desktop, unless the user chose a platform.

@@ -39,7 +39,7 @@ void setDisposition(void (*handler)(int))
 
 } // namespace
 
-void guardStandardStreams()
+void guardStart()
 {
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
         // The lowest free number is this one, as those below are open.
@@ -47,14 +47,11 @@ void guardStandardStreams()
             ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
     }
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 SignalCloser::SignalCloser(QObject *parent) : QObject(parent)
 {
-    // Past a file size limit, a write fails with EFBIG and the save reports
-    // it, instead of the program being killed in the middle of it.
-    std::signal(SIGXFSZ, SIG_IGN);
-
     if (g_signalFd[0] != -1)
         return; // one per process
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalFd) != 0)
