@@ -41,6 +41,10 @@ private slots:
         row("longest", (longest + ",\r\n").toUtf8(), {longest, ""}, true);
         row("more than eleven records", (fourteen.join(u',') + "\r\n").toUtf8(),
             fourteen.first(22) << "…"); // and the rest left out
+        QByteArray eleven;
+        for (int i = 0; i < kSlotCount; ++i)
+            eleven += QByteArray::number(i) + ",m\r\n";
+        row("DOS end: blank lines and Ctrl-Z", eleven + " \t\r\n\x1A", fourteen.first(22));
         row("time without message at the end", "1:00:00,a\r\n2:00:00",
             {"1:00:00", "a", "2:00:00", ""});
         row("blank lines, LF and CR ends", "\r\n1:00:00,a\n\n2:00:00,b\r\r\n\n",

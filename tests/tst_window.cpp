@@ -10,6 +10,8 @@
 #include <csignal>
 #include <cstdio>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -294,25 +296,35 @@ private slots:
             {"mkdir savefile.txt~", "link savefile.txt~1", "type !", "write " + theirs,
              "stderr savefile.txt~2", "close", "savefile.txt^" + mine, "savefile.txt~2=" + theirs,
              "no other", "boxes 0", "status 0"});
-        row("close takes in a version just written, as a start reads it", start + theirs,
-            {"write " + theirs, "close", "savefile.txt^" + theirs + "3:18:55,Text2\r\n",
-             "no savefile.txt~", "boxes 0"});
-        row("slow writer: judged once done", start,
-            {"half 8:00:00,\xE5\xA4", "watch", "boxes 0", "field 起床", "rest \x96\r\n", "watch",
-             "field 外", "boxes 0"});
+        row("close takes in a version just written, as a start reads it, keeping the slot it "
+            "clears",
+            start + theirs,
+            {"write " + theirs, "stderr それまでの予定表を「.*savefile.txt~」", "close",
+             "savefile.txt^" + theirs + "3:18:55,Text2\r\n",
+             "savefile.txt~^" + start + theirs + "3:19:00,Text2\r\n", "boxes 0"});
+        row("emptied by another program: the slots kept before it is taken in", start,
+            {"write ", "watch", "field 表示文字", "savefile.txt~^" + start + rest,
+             "boxes 1 それまでの予定表を「"});
+        row("slow writer: judged once done, however long it takes", start,
+            QByteArrayList{"half 8:00:00,\xE5\xA4"} + QByteArrayList(30, "watch")
+                + QByteArrayList{"boxes 0", "field 起床", "rest \x96\r\n", "watch", "field 外",
+                                 "boxes 0"});
         row("slow writer racing the close", start,
             {"half 8:00:00,", "close", "rest 外\r\n", "savefile.txt^" + start,
              "savefile.txt~=" + theirs});
         row("a folder for the file at the session's end: the slots rescued", start,
-            {"rm savefile.txt", "mkdir savefile.txt", "type !", "stderr 今の予定表は", "end",
-             "boxes 0", "status 1", "data^" + mine});
+            {"taken data", "rm savefile.txt", "mkdir savefile.txt", "type !",
+             "stderr 今の予定表は「.*-2.txt」", "end", "boxes 0", "status 1", "data^" + mine,
+             "data^old"});
         QByteArrayList taken{"mkdir savefile.txt~"};
         for (int i = 1; i < 9; ++i)
             taken << "mkdir savefile.txt~" + QByteArray::number(i);
-        row("the last backup name, then none: kept among the user's data", fourteen,
+        row("the last backup name, then none: kept among the user's data, under names of its own",
+            fourteen,
             taken
-                + QByteArrayList{"type !", "save", "savefile.txt~9=" + fourteen, "type ?",
-                                 "write " + theirs, "save", "data^" + theirs, "boxes 2 savefile-"});
+                + QByteArrayList{"type !", "save", "savefile.txt~9=" + fourteen, "taken data",
+                                 "type ?", "write " + theirs, "save", "data^" + theirs,
+                                 "boxes 2 -2~.txt」", "data^old"});
         row("failed save told once, retried until it works", start,
             {"rm savefile.txt", "mkdir savefile.txt", "type !", "save", "save",
              "boxes 1 書き込めません", "stderr また書き込めました", "rm savefile.txt",
@@ -333,7 +345,10 @@ private slots:
         QFETCH(QByteArrayList, script);
         createForm();
         QVERIFY((start.isEmpty() || writeFile("savefile.txt", start)) && form->Form_Load());
+        // A box's own event loop lets the watcher in.
+        fakes->whileOpen = [&] { form->store().checkFile(); };
         QFile writer("savefile.txt");
+        const QDir userData(dir->filePath(QCoreApplication::applicationName()));
         for (const QByteArray &step : script) {
             const QByteArray verb = step.split(' ').value(0), arg = step.mid(verb.size() + 1);
             const QString text = QString::fromUtf8(arg);
@@ -351,7 +366,14 @@ private slots:
                 QVERIFY(verb == "mkdir"  ? QDir().mkdir(text)
                         : verb == "link" ? QFile::link("other", text)
                                          : QFile::remove(text) || QDir().rmdir(text));
-            else if (verb == "fail")
+            else if (step == "taken data") { // this second's names and the next's, by another copy
+                const QDateTime now = QDateTime::currentDateTime();
+                for (const QDateTime &at : {now, now.addSecs(1)})
+                    for (const char *ending : {".txt", "~.txt"}) {
+                        const QString name = at.toString(u"'savefile-'yyyyMMdd-HHmmss") + ending;
+                        QVERIFY(userData.mkpath(".") && writeFile(userData.filePath(name), "old"));
+                    }
+            } else if (verb == "fail")
                 failRename = !failRename;
             else if (verb == "watch")
                 form->store().checkFile();
@@ -375,11 +397,16 @@ private slots:
             else if (const qsizetype at = step.indexOf('='); at > 0)
                 QTRY_COMPARE(readFile(step.left(at)), step.mid(at + 1));
             else if (const qsizetype at = step.indexOf('^'); at > 0) { // the retry may take 3 s
-                const QDir rescued(dir->filePath(QCoreApplication::applicationName()));
-                const QString name = step.startsWith("data^")
-                                         ? rescued.filePath(rescued.entryList(QDir::Files).value(0))
-                                         : step.left(at);
-                QTRY_VERIFY2(readFile(name).startsWith(step.mid(at + 1)), step.left(80));
+                const auto holds = [&] { // "data": any file among the user's data
+                    const bool data = step.startsWith("data^");
+                    const QStringList names =
+                        data ? userData.entryList(QDir::Files) : QStringList{step.left(at)};
+                    return std::any_of(names.cbegin(), names.cend(), [&](const QString &name) {
+                        return readFile(data ? userData.filePath(name) : name)
+                            .startsWith(step.mid(at + 1));
+                    });
+                };
+                QTRY_VERIFY2(holds(), step.left(80));
             }
         }
     }
@@ -459,6 +486,16 @@ private slots:
         row("box held open over midnight", {"9:00:00.000=23:59:56"}, moved << "note", "hold m7");
         row("set back 20 s across midnight", {"24:00:01.000-20"}, once);
         row("a day back, and the day again", {"12:00:30.000-86400"}, once);
+        // Up to 10:00, then the new day's slots until 10:00, late; the day before's later never.
+        QStringList jumped = once.first(6);
+        for (const char *slot :
+             {"m1\n（0:00:00", "m2\n（1:30:00", "m5\n（3:19:01", "m10\n（3:19:02", "m7\n（9:05:07"})
+            jumped << slot + QStringLiteral(" の予定でした）");
+        row("a day's jump", {"10:00:00.000+86400"}, jumped);
+        QStringList slept = once;
+        slept.insert(8, "m7\n（昨日 23:58:30 の予定でした）");
+        slept.removeAt(5);
+        row("a short sleep over midnight", {"9:00:00.000=23:58:30", "23:58:00.000+122"}, slept);
         row("window closed while a box is open", {}, {"m0"}, "close m0");
     }
 
@@ -513,28 +550,32 @@ private slots:
             else
                 fakes->time = fakes->time.addMSecs(qRound64(move.mid(at).toDouble() * 1000));
         }
-        run(local("0:00:02.500", 1), alarmPhase, alarmPhase);
+        const QDateTime end = std::max(fakes->time.addMSecs(2500), local("0:00:02.500", 1));
+        run(end, alarmPhase, alarmPhase);
 
         QCOMPARE(fakes->texts, texts);
         QCOMPARE(fakes->icons.count(BoxIcon::None), texts.count("note"));
         QCOMPARE(fakes->played, fakes->icons.count(BoxIcon::Critical)); // heard once per alert
         QCOMPARE(form->isMinimized(), false);
-        QCOMPARE(control<QLabel>("Label1")->text(), day.addDays(1).toString(u"yyyy/MM/dd"));
-        QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("0:00:02"));
+        QCOMPARE(control<QLabel>("Label1")->text(), end.toString(u"yyyy/MM/dd"));
+        QCOMPARE(control<QLabel>("Label2")->text(), end.toString(u"H:mm:ss"));
         if (moves.isEmpty() && !box.startsWith(u"close"))
             QCOMPARE(switches, (QStringList{"23:59pm", "0:00am", "12:00pm", "0:00am"}));
     }
 
     void secondCopyBringsTheFirstForward_data()
     {
-        QTest::addColumn<QByteArray>("runtime"); // "private", or Qt's fallback "taken"
-        QTest::addColumn<QByteArray>("second");  // the second copy's folder; the first's is "a\xff"
-        QTest::addColumn<bool>("runs");          // beside the first
-        for (auto [name, runtime, second] : {std::tuple{"same folder", "private", "a\xff"},
-                                             {"through a bind mount", "private", "b"},
-                                             {"runtime folder taken", "taken", "a\xff"},
-                                             {"names not UTF-8", "private", "a\xfe"},
-                                             {"same inode, another file system", "private", "c"}})
+        QTest::addColumn<QByteArray>(
+            "runtime");                         // "private", "locked" folder, Qt's fallback "taken"
+        QTest::addColumn<QByteArray>("second"); // the second copy's folder; the first's is "a\xff"
+        QTest::addColumn<bool>("runs");         // beside the first
+        for (auto [name, runtime, second] :
+             {std::tuple{"same folder", "private", "a\xff"},
+              {"through a bind mount", "private", "b"},
+              {"runtime folder taken", "taken", "a\xff"},
+              {"folder locked by another program", "locked", "a\xff"},
+              {"names not UTF-8", "private", "a\xfe"},
+              {"same inode, another file system", "private", "c"}})
             QTest::newRow(name) << QByteArray(runtime) << QByteArray(second)
                                 << (QByteArray(second) == "a\xfe" || QByteArray(second) == "c");
     }
@@ -550,6 +591,10 @@ private slots:
                 && (second == "a\xff" || ::mkdir(second, 0700) == 0));
         qputenv("TMPDIR", QFile::encodeName(dir.path())); // where Qt falls back to
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.filePath("runtime-root")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
+        const int other = ::open("a\xff", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const auto closeOther = qScopeGuard([other] { ::close(other); });
+        QVERIFY(runtime != "locked" || ::flock(other, LOCK_EX | LOCK_NB) == 0);
         if (runtime == "taken"
             && (qunsetenv("XDG_RUNTIME_DIR"), ::chown("runtime-root", 1, 1) != 0))
             QSKIP("only root can give a folder to another user");

@@ -40,8 +40,6 @@ public:
     void endSession();
 
 private:
-    // First, so that its SIGXFSZ guard covers the writes of the start-up too
-    // (a font cache, say) under a file size limit.
     SignalCloser m_signals;
     Form1 m_form;
     SingleInstance m_instance;

@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/signalcloser.h"
 #include "platform/alertsound.h"
 #include "ui/lazyiconstyle.h"
 
@@ -11,6 +12,7 @@
 
 int main(int argc, char *argv[])
 {
+    quorrel::guardStart();
     // The frameless main window and the About window's fixed place need a
     // window system that honours client placement: XWayland on a Wayland
     // desktop, unless the user chose a platform.

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -38,12 +39,19 @@ void setDisposition(void (*handler)(int))
 
 } // namespace
 
+void guardStart()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        // The lowest free number is this one, as those below are open.
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+            ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
 SignalCloser::SignalCloser(QObject *parent) : QObject(parent)
 {
-    // Past a file size limit, a write fails with EFBIG and the save reports
-    // it, instead of the program being killed in the middle of it.
-    std::signal(SIGXFSZ, SIG_IGN);
-
     if (g_signalFd[0] != -1)
         return; // one per process
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalFd) != 0)

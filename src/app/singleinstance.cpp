@@ -2,6 +2,7 @@
 
 #include "platform/activation.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QThread>
@@ -18,24 +19,58 @@ namespace quorrel {
 
 namespace {
 
-void cannotTell()
+void cannotTell(const char *why = std::strerror(errno))
 {
-    qWarning("quorrel: このフォルダでほかのコピーが動いていないか確かめられません: %s",
-             std::strerror(errno));
+    qWarning("quorrel: このフォルダでほかのコピーが動いていないか確かめられません: %s", why);
 }
 
-// Where a later copy asks the running one to come forward: a file in the
-// user's runtime folder named after the folder's identity, or nothing when
-// that folder is missing or not private (a file made elsewhere could be
-// another user's to read or to replace).
+// The folder at `path` if it is one of this user's that no one else may
+// write to (nor, with `others` 077, read).
+QString ownFolder(const QString &path, mode_t others)
+{
+    struct stat info = {};
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &info) != 0
+        || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & others) != 0)
+        return {};
+    return path;
+}
+
+QString runtimeFolder()
+{
+    return ownFolder(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation), 077);
+}
+
+QString named(const QString &folder, const struct stat &identity, QStringView ending)
+{
+    return QStringLiteral("%1/quorrel-%2-%3.%4")
+        .arg(folder)
+        .arg(identity.st_dev)
+        .arg(identity.st_ino)
+        .arg(ending);
+}
+
+// The lock a copy holds for the folder with this identity: a file of the
+// program's own, which no other program has reason to lock, in the user's
+// private runtime folder or else in the user's data folder; nothing where
+// neither is the user's alone.
+QString lockFile(const struct stat &folder)
+{
+    QString place = runtimeFolder();
+    if (place.isEmpty()) {
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QDir().mkpath(data);
+        place = ownFolder(data, 022);
+    }
+    return place.isEmpty() ? QString() : named(place, folder, u"lock");
+}
+
+// Where a later copy asks the running one to come forward, or nothing where
+// the runtime folder is missing or not private (a file made elsewhere could
+// be another user's to read or to replace).
 QString requestFile(const struct stat &folder)
 {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    struct stat info = {};
-    if (runtime.isEmpty() || ::lstat(QFile::encodeName(runtime).constData(), &info) != 0
-        || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & 077) != 0)
-        return {};
-    return runtime + QStringLiteral("/quorrel-%1-%2.raise").arg(folder.st_dev).arg(folder.st_ino);
+    const QString runtime = runtimeFolder();
+    return runtime.isEmpty() ? QString() : named(runtime, folder, u"raise");
 }
 
 } // namespace
@@ -49,21 +84,33 @@ SingleInstance::~SingleInstance()
 {
     if (!m_requests.files().isEmpty())
         QFile::remove(m_requests.files().constFirst());
-    if (m_folder >= 0)
-        ::close(m_folder);
+    if (m_lock >= 0)
+        ::close(m_lock);
 }
 
 bool SingleInstance::claim()
 {
+    // The folder by its identity, however it is reached (a link, a bind
+    // mount, a name that is not UTF-8).
     struct stat folder = {};
-    m_folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_folder < 0 || ::fstat(m_folder, &folder) != 0) {
+    if (::stat(".", &folder) != 0) {
         cannotTell();
         return true;
     }
-    // The lock lives with the open folder, and ends with the process however
-    // it ends; a file system without such locks leaves the copy unguarded.
-    const bool first = ::flock(m_folder, LOCK_EX | LOCK_NB) == 0;
+    const QString lock = lockFile(folder);
+    if (lock.isEmpty()) {
+        cannotTell("ロックを置ける、このユーザーだけのフォルダがありません");
+        return true;
+    }
+    m_lock = ::open(QFile::encodeName(lock).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
+                    0600);
+    if (m_lock < 0) {
+        cannotTell();
+        return true;
+    }
+    // The lock lives with the open file, and ends with the process however it
+    // ends; a file system without such locks leaves the copy unguarded.
+    const bool first = ::flock(m_lock, LOCK_EX | LOCK_NB) == 0;
     if (!first && errno != EWOULDBLOCK) {
         cannotTell();
         return true;

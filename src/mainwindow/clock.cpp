@@ -22,6 +22,9 @@ namespace {
 constexpr int kLateSeconds = 60;
 constexpr int kSecondsPerDay = 24 * 3600;
 constexpr int kLastSecond = kSecondsPerDay - 1;
+// Of the day before, seconds never shown are judged this long before the
+// first second shown on the new day: what a short sleep took, not a day's jump.
+constexpr int kUnseenCatchUpSeconds = 3600;
 
 int secondOfDay(const QDateTime &at)
 {
@@ -54,6 +57,10 @@ void Form1::Timer1_Timer()
     armClock(now.time());
     const bool newSecond = !m_shownAt.isValid() || now.date() != m_shownAt.date()
                            || secondOfDay(now) != secondOfDay(m_shownAt);
+    if (m_shownAt.isValid() && m_shownAt.daysTo(now) == 1) {
+        m_lastSeenBefore = secondOfDay(m_shownAt);
+        m_firstSeenToday = secondOfDay(now);
+    }
     m_shownAt = now;
     // Ten ticks a second, and the labels change once: nine ticks in ten would
     // write the texts they hold.
@@ -92,12 +99,18 @@ void Form1::Timer3_Timer()
         // the mark back.
         const QDate today = m_shownAt.date();
         const int now = secondOfDay(m_shownAt);
-        // What was left of the day before when a box held the alarm over
-        // midnight (or the computer slept) is judged on its own day first.
+        // What was left of the day before is judged on its own day first:
+        // the seconds shown while a box held the alarm over midnight, and of
+        // those never shown (a sleep, a clock put forward) only the last hour
+        // before the first second shown today. A day's jump brings back no
+        // alert of the day before.
         if (m_judgedDate.daysTo(today) == 1 && m_judgedSecond < kLastSecond) {
             const int after = m_judgedSecond;
+            const int unseenFrom = std::max(m_lastSeenBefore, kSecondsPerDay + m_firstSeenToday
+                                                                  - kUnseenCatchUpSeconds);
             m_judgedSecond = kLastSecond;
-            alertDue(m_judgedDate, after, kLastSecond, kSecondsPerDay + now);
+            alertDue(m_judgedDate, after, m_lastSeenBefore, kSecondsPerDay + now);
+            alertDue(m_judgedDate, std::max(after, unseenFrom), kLastSecond, kSecondsPerDay + now);
             continue;
         }
         const int after = m_judgedDate == today ? m_judgedSecond : m_judgedDate < today ? -1 : now;
@@ -143,7 +156,9 @@ void Form1::alertDue(const QDate &day, int after, int upTo, int shownSecond)
             continue;
         QString message = Text2[slot.slot]->text();
         if (shownSecond - slot.second >= kLateSeconds)
-            message += QStringLiteral("\n（%1 の予定でした）").arg(slot.time);
+            message += QStringLiteral("\n（%1%2 の予定でした）")
+                           .arg(shownSecond >= kSecondsPerDay ? QStringLiteral("昨日 ") : QString(),
+                                slot.time);
         prepareAlert();
         m_platform.boxes.show(this, message, BoxIcon::Critical);
     }

@@ -36,6 +36,14 @@ QString initialMessage(int slot)
     return slot == 0 ? QStringLiteral("表示文字") : QStringLiteral("Text2");
 }
 
+QList<Slot> initialSchedule()
+{
+    QList<Slot> initial;
+    for (int i = 0; i < kSlotCount; ++i)
+        initial.append({initialTime(i), initialMessage(i)});
+    return initial;
+}
+
 QString indexed(QStringView name, int index)
 {
     return name.toString() + u'(' + QString::number(index) + u')';
@@ -96,7 +104,7 @@ public:
 
 Form1::Form1(Platform platform, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::FramelessWindowHint), m_platform(platform),
-      m_store([this] { return schedule(); }, this)
+      m_store([this] { return schedule(); }, initialSchedule(), this)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quorrelver.1.0"));

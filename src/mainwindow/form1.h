@@ -141,6 +141,10 @@ private:
     QDateTime m_shownAt;
     QDate m_judgedDate;
     int m_judgedSecond = -1;
+    // Around the last change of the date shown: the last second shown on the
+    // day before and the first on the new day.
+    int m_lastSeenBefore = -1;
+    int m_firstSeenToday = 0;
     // Alerts shown as (day, slot, time text): none is shown twice on a day.
     std::set<std::tuple<QDate, int, QString>> m_alerted;
     bool m_alerting = false;

@@ -2,12 +2,14 @@
 
 #include "platform/textcodec.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -57,10 +59,16 @@ public:
 
     bool atEnd() const { return m_pos >= m_text.size(); }
 
-    void skipLineEnds()
+    // Skips line ends, and lines of nothing but blanks, where a record would
+    // start.
+    void skipBlankLines()
     {
-        while (!atEnd() && isLineEnd(m_text[m_pos]))
-            ++m_pos;
+        for (qsizetype end = m_pos; end <= m_text.size(); ++end) {
+            if (end == m_text.size() || isLineEnd(m_text[end]))
+                m_pos = std::min(end + 1, m_text.size());
+            else if (!isBlank(m_text[end]))
+                break;
+        }
     }
 
     // Reads one item and the delimiter that ends it; nothing when the item
@@ -216,6 +224,57 @@ std::optional<QByteArray> readRegularFile(const QString &path, QString &why)
     return bytes;
 }
 
+QString temporaryBeside(const QString &name)
+{
+    return name + u'.' + QString::number(QRandomGenerator::global()->generate(), 36);
+}
+
+// Makes the new file `temporary` hold `bytes`, or without them the file at
+// `from`: linked where the file system allows, else copied. Empty when made,
+// else why not.
+QString makeCopy(const QString &from, const std::optional<QByteArray> &bytes,
+                 const QString &temporary)
+{
+    if (bytes) {
+        QFile file(temporary);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return file.errorString();
+        if (file.write(*bytes) == bytes->size() && file.flush())
+            return {};
+        const QString why = file.errorString();
+        file.remove();
+        return why;
+    }
+    if (::linkat(AT_FDCWD, QFile::encodeName(from).constData(), AT_FDCWD,
+                 QFile::encodeName(temporary).constData(), AT_SYMLINK_FOLLOW)
+        == 0)
+        return {};
+    QFile original(from);
+    return original.copy(temporary) ? QString() : original.errorString();
+}
+
+// Puts the file `made` under `stem` + `ending`, or the first of `stem`-2 +
+// `ending`, -3 ... that no file holds, in a step that never replaces one.
+QString placeNew(const QString &made, const QString &stem, const QString &ending, QString &why)
+{
+    const QByteArray from = QFile::encodeName(made);
+    for (int n = 1; n < 1000; ++n) {
+        const QString name = stem + (n > 1 ? u'-' + QString::number(n) : QString()) + ending;
+        const QByteArray to = QFile::encodeName(name);
+        // A second link, where the file system cannot rename so, is as safe.
+        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0
+            || (errno == EINVAL && ::link(from.constData(), to.constData()) == 0
+                && ::unlink(from.constData()) == 0))
+            return name;
+        if (errno != EEXIST) {
+            why = name + QStringLiteral(": ") + systemError(errno);
+            break;
+        }
+    }
+    ::unlink(from.constData());
+    return {};
+}
+
 } // namespace
 
 QString formatSchedule(const QList<Slot> &records)
@@ -229,10 +288,13 @@ QString formatSchedule(const QList<Slot> &records)
 ParsedSchedule parseSchedule(QStringView text)
 {
     ParsedSchedule parsed;
+    // Old DOS and Windows editors end a file with Ctrl-Z.
+    if (text.endsWith(u'\x1A'))
+        text.chop(1);
     ItemReader reader(text);
     // To the end, so that a quote left open further on is still found.
     for (;;) {
-        reader.skipLineEnds();
+        reader.skipBlankLines();
         if (reader.atEnd())
             break;
         const std::optional<QString> time = reader.next();
@@ -308,7 +370,8 @@ QString saveScheduleFile(const QString &path, const QList<Slot> &records)
     return replaceFile(path, encodeScheduleText(formatSchedule(records)));
 }
 
-QString keepAside(const QString &path, QStringList &kept, QString &why)
+QString keepAside(const QString &path, QStringList &kept, QString &why, const QString &elsewhere,
+                  const std::optional<QByteArray> &bytes)
 {
     for (int n = 0; n < 10; ++n) {
         const QString name = path + u'~' + (n ? QString::number(n) : QString());
@@ -321,24 +384,33 @@ QString keepAside(const QString &path, QStringList &kept, QString &why)
             continue;
         }
         // Made under a name of its own, then put in place in one step.
-        const QString temporary =
-            name + u'.' + QString::number(QRandomGenerator::global()->generate(), 36);
-        const QByteArray made = QFile::encodeName(temporary);
-        if (::linkat(AT_FDCWD, QFile::encodeName(path).constData(), AT_FDCWD, made.constData(),
-                     AT_SYMLINK_FOLLOW)
-            != 0) {
-            QFile original(path);
-            if (!original.copy(temporary)) {
-                why = original.errorString();
-                continue;
-            }
+        const QString temporary = temporaryBeside(name);
+        if (const QString failed = makeCopy(path, bytes, temporary); !failed.isEmpty()) {
+            why = failed;
+            continue;
         }
+        const QByteArray made = QFile::encodeName(temporary);
         if (::rename(made.constData(), target.constData()) == 0)
             return kept << name, name;
         why = name + QStringLiteral(": ") + systemError(errno);
         ::unlink(made.constData());
     }
-    return {};
+    QDir().mkpath(QFileInfo(elsewhere).path());
+    const QString temporary = temporaryBeside(elsewhere);
+    if (const QString failed = makeCopy(path, bytes, temporary); !failed.isEmpty()) {
+        why = failed;
+        return {};
+    }
+    return placeNew(temporary, elsewhere, QStringLiteral("~.txt"), why);
+}
+
+QString writeNewFile(const QString &stem, const QString &ending, const QByteArray &bytes,
+                     QString &why)
+{
+    QDir().mkpath(QFileInfo(stem).path());
+    const QString temporary = temporaryBeside(stem);
+    why = makeCopy({}, bytes, temporary);
+    return why.isEmpty() ? placeNew(temporary, stem, ending, why) : QString();
 }
 
 bool beingWritten(const QString &path)

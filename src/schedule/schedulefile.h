@@ -39,8 +39,9 @@ struct ParsedSchedule {
 // Reads records of two items each; an item ends at a comma or a line end (CR
 // LF, LF or CR). Items may be quoted as the writer quotes them; a quote that
 // is never closed is an error naming its line, since it would swallow every
-// later record. Blank lines where a record would start are skipped; a last
-// time item without its message gets an empty message.
+// later record. Lines empty or of blanks only where a record would start, and
+// a Ctrl-Z that ends the text, are skipped; a last time item without its
+// message gets an empty message.
 ParsedSchedule parseSchedule(QStringView text);
 
 struct LoadResult {
@@ -67,15 +68,25 @@ QString replaceFile(const QString &path, const QByteArray &bytes);
 // the reason is returned; an empty text means saved.
 QString saveScheduleFile(const QString &path, const QList<Slot> &records);
 
-// Keeps the file at `path` as it stands, before it is replaced, under the
-// first backup name that can be had: `path~`, then `path~1` to `path~9`, but
-// none in `kept`, the versions kept before in this run, to which it is added.
-// A regular file there is replaced in one step; a name held by anything else
-// (a symlink, a folder) is passed over, never written through. The file is
-// linked under the new name where the file system allows, so that a writer
-// still at work finishes it there, and copied elsewhere. The name used, or
-// empty with the reason in `why` when none could be made.
-QString keepAside(const QString &path, QStringList &kept, QString &why);
+// Keeps a version of the schedule before it is replaced: `bytes`, or without
+// them the file at `path` as it stands, under the first backup name that can
+// be had: `path~`, then `path~1` to `path~9`, but none in `kept`, the versions
+// kept before in this run, to which it is added. A regular file there is
+// replaced in one step; a name held by anything else (a symlink, a folder) is
+// passed over, never written through. Where none can be had, as a new file
+// `elsewhere` + "~.txt" (see writeNewFile). The file is linked under the new
+// name where the file system allows, so that a writer still at work finishes
+// it there, and copied elsewhere. The name used, or empty with the reason in
+// `why` when none could be made.
+QString keepAside(const QString &path, QStringList &kept, QString &why, const QString &elsewhere,
+                  const std::optional<QByteArray> &bytes = std::nullopt);
+
+// Writes `bytes` as a new file `stem` + `ending`, or where a file holds that
+// name `stem`-2 + `ending`, -3 and so on: never over a file, and put in place
+// in one step that two processes cannot both win. The name used, or empty
+// with the reason in `why`.
+QString writeNewFile(const QString &stem, const QString &ending, const QByteArray &bytes,
+                     QString &why);
 
 // True while another program holds the file open for writing, so that what it
 // has written so far may be only a part; false where this cannot be told.

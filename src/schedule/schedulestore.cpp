@@ -17,9 +17,8 @@ constexpr int kSaveDelayMs = 1000;
 constexpr int kRetryMs = 3000;
 // Long enough for a writer that truncates and then writes in pieces.
 constexpr int kSettleMs = 500;
-// How long a writer that keeps the file open is waited for, in settle periods,
-// and changes in a busy folder at most, before the file is judged.
-constexpr int kMaxWaits = 20;
+// Changes in a busy folder are waited for this long at most before the file
+// is judged.
 constexpr int kMaxSettleMs = 2000;
 
 // The current folder itself, wherever it is moved: the process's own link to
@@ -31,14 +30,12 @@ QString currentFolder()
     return QFileInfo(self).isDir() ? self : QDir::currentPath();
 }
 
-// A file of the moment's own where the user's data is kept, for what the
-// schedule's folder cannot take.
-QString dataFile(const char *ending)
+// The name, without its ending, of a file of the moment's own where the
+// user's data is kept, for what the schedule's folder cannot take.
+QString dataStem()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(folder);
-    return folder + QDateTime::currentDateTime().toString(u"'/savefile-'yyyyMMdd-HHmmss")
-           + QLatin1String(ending);
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+           + QDateTime::currentDateTime().toString(u"'/savefile-'yyyyMMdd-HHmmss");
 }
 
 void warn(const QString &text)
@@ -48,9 +45,10 @@ void warn(const QString &text)
 
 } // namespace
 
-ScheduleStore::ScheduleStore(std::function<QList<Slot>()> current, QObject *parent)
+ScheduleStore::ScheduleStore(std::function<QList<Slot>()> current, QList<Slot> initial,
+                             QObject *parent)
     : QObject(parent), m_path(currentFolder() + u'/' + kScheduleFileName.toString()),
-      m_slots(std::move(current))
+      m_slots(std::move(current)), m_initial(std::move(initial))
 {
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(kSaveDelayMs);
@@ -101,11 +99,46 @@ void ScheduleStore::watch()
         m_watcher.addPath(m_path);
 }
 
-void ScheduleStore::takeIn(const LoadResult &disk)
+bool ScheduleStore::clears(const QList<Slot> &records) const
 {
+    const QList<Slot> now = m_slots();
+    for (int i = 0; i < kSlotCount; ++i) {
+        const Slot after = i < records.size() ? records[i] : m_initial[i];
+        const auto nothing = [&](const Slot &slot) {
+            return slot == Slot{} || slot == m_initial[i];
+        };
+        if (nothing(after) && !nothing(now[i]))
+            return true;
+    }
+    return false;
+}
+
+bool ScheduleStore::takeIn(const LoadResult &disk, QString &note)
+{
+    // What the user wrote does not go with the slots a version clears: the
+    // schedule as it stands is kept first, as a version from outside would
+    // be, and without a place for it the version waits.
+    if (clears(disk.records)) {
+        QString why;
+        const QString kept = keepAside(m_path, m_kept, why, dataStem(),
+                                       encodeScheduleText(formatSchedule(m_slots())));
+        const QString file = QStringLiteral("予定表ファイル「%1」はほかのプログラムで書き換えられ、"
+                                            "入っていた予定のいくつかがなくなっています。")
+                                 .arg(shownPath());
+        if (kept.isEmpty()) {
+            note = file
+                   + QStringLiteral("それまでの予定表を残せないため、読み込みませんでした。\n\n")
+                   + why;
+            return false;
+        }
+        note = file
+               + QStringLiteral("読み込む前に、それまでの予定表を「%1」に残しました。")
+                     .arg(shown(kept));
+    }
     m_known = disk.bytes;
     m_keepWhole = disk.dropped;
     emit changedOutside(disk.records);
+    return true;
 }
 
 QString ScheduleStore::save()
@@ -115,20 +148,13 @@ QString ScheduleStore::save()
     // Another program's version that no edit of the user's waits against is
     // the schedule now: a close right after it must not undo it. One still
     // being written is kept aside instead, where its writer finishes it.
-    const bool takenIn =
-        outside && !m_unsaved && disk.status == LoadResult::Status::Loaded && !beingWritten(m_path);
-    if (takenIn)
-        takeIn(disk);
+    QString note;
+    const bool takenIn = outside && !m_unsaved && disk.status == LoadResult::Status::Loaded
+                         && !beingWritten(m_path) && takeIn(disk, note);
     QString told;
     if (((outside && !takenIn) || m_keepWhole) && QFileInfo(m_path).isFile()) {
         QString why;
-        QString kept = keepAside(m_path, m_kept, why);
-        // Where no name beside it can be had, among the user's data.
-        if (kept.isEmpty()) {
-            const QString elsewhere = dataFile("~.txt");
-            if (QFile::copy(m_path, elsewhere))
-                kept = elsewhere;
-        }
+        const QString kept = keepAside(m_path, m_kept, why, dataStem());
         const QString file = QStringLiteral("予定表ファイル「%1」").arg(shownPath());
         if (kept.isEmpty())
             told = file
@@ -154,20 +180,24 @@ QString ScheduleStore::save()
     }
     const QByteArray bytes = encodeScheduleText(formatSchedule(m_slots()));
     const QString why = replaceFile(m_path, bytes);
-    if (!why.isEmpty())
-        return why;
-    m_known = bytes;
-    m_keepWhole = false;
-    m_unsaved = false;
-    if (!told.isEmpty())
+    if (why.isEmpty()) {
+        m_known = bytes;
+        m_keepWhole = false;
+        m_unsaved = false;
+    }
+    // Told once all is in order: a box lets the watcher in.
+    if (!note.isEmpty())
+        emit tell(note);
+    if (!told.isEmpty() && why.isEmpty())
         emit tell(told);
-    return {};
+    return why;
 }
 
 QString ScheduleStore::rescue()
 {
-    const QString path = dataFile(".txt");
-    return saveScheduleFile(path, m_slots()).isEmpty() ? path : QString();
+    QString why;
+    return writeNewFile(dataStem(), QStringLiteral(".txt"),
+                        encodeScheduleText(formatSchedule(m_slots())), why);
 }
 
 void ScheduleStore::stop()
@@ -210,12 +240,12 @@ void ScheduleStore::checkFile()
     if (m_stopped)
         return;
     watch();
-    if (m_waits < kMaxWaits && beingWritten(m_path)) {
-        ++m_waits;
+    // What a writer that keeps the file open has written so far may be a
+    // part: it is judged once the writer closes it, however long that takes.
+    if (beingWritten(m_path)) {
         m_settleTimer.start();
         return;
     }
-    m_waits = 0;
     const LoadResult disk = loadScheduleFile(m_path);
     // Our own save, no change, or a removed file (the next save writes it again).
     if (disk.status == LoadResult::Status::Missing || (disk.bytes && disk.bytes == m_known))
@@ -224,7 +254,10 @@ void ScheduleStore::checkFile()
     if (m_unsaved)
         return;
     if (disk.status == LoadResult::Status::Loaded) {
-        takeIn(disk);
+        QString note;
+        takeIn(disk, note);
+        if (!note.isEmpty())
+            emit tell(note);
         return;
     }
     // What cannot be read is kept aside and replaced at once, so that the file

@@ -21,8 +21,10 @@ class ScheduleStore : public QObject {
     Q_OBJECT
 
 public:
-    // `current` gives the schedule as the window shows it at the moment of a save.
-    ScheduleStore(std::function<QList<Slot>()> current, QObject *parent = nullptr);
+    // `current` gives the schedule as the window shows it at the moment of a
+    // save; `initial`, the texts of the slots that a file does not reach.
+    ScheduleStore(std::function<QList<Slot>()> current, QList<Slot> initial,
+                  QObject *parent = nullptr);
 
     // savefile.txt in the current folder as the system is handed it, and as
     // the user is shown it.
@@ -64,18 +66,23 @@ signals:
 
 private:
     void watch();
-    void takeIn(const LoadResult &disk);
+    // True when taking in `records` would leave a slot that holds text of
+    // the user's (neither empty nor its initial texts) empty or back at its
+    // initial texts.
+    bool clears(const QList<Slot> &records) const;
+    // Shows the version on disk; false when it must wait. `note`: what the
+    // user must be told, once all is in order.
+    bool takeIn(const LoadResult &disk, QString &note);
     QString shown(const QString &name) const;
 
     QString m_path;
     std::function<QList<Slot>()> m_slots;
+    QList<Slot> m_initial;
     // The bytes last read or written here; nothing when there was no file.
     std::optional<QByteArray> m_known;
     // The file as read holds records beyond the last slot: kept whole before
     // the first save drops them.
     bool m_keepWhole = false;
-    // Settle periods waited so far for a writer that keeps the file open.
-    int m_waits = 0;
     // Since the first change not yet judged.
     QElapsedTimer m_unsettled;
     // Versions kept aside in this run, each under a name of its own.
