@@ -38,7 +38,9 @@ start_quorrel() {
 
 # start_quorrel_at "YYYY-MM-DD HH:MM:SS": the program's clock starts at that
 # local time and runs on. The library is preloaded: the faketime wrapper forks.
-start_quorrel_at() { start_quorrel env LD_PRELOAD="$FAKETIME_LIB" FAKETIME="@$1" DONT_FAKE_MONOTONIC=1; }
+# Files keep their real times: fontconfig would see its caches as stale and
+# read every font again (seconds on a desktop with thousands of faces).
+start_quorrel_at() { start_quorrel env LD_PRELOAD="$FAKETIME_LIB" FAKETIME="@$1" DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1; }
 
 # windows NAME-PATTERN: the ids of the program's visible windows whose title
 # matches. --all, or xdotool ORs its conditions and lists every window.
