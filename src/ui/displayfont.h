@@ -7,13 +7,12 @@ class QWidget;
 
 namespace quorrel {
 
-// The face the labels were designed for. It is not found on Linux, so the
-// family name is kept and mapped to an installed Japanese gothic face.
+// The face the labels were designed for. It is not found on Linux: an
+// installed Japanese gothic face stands in for it.
 inline constexpr QStringView kDisplayFamily = u"ＭＳ Ｐゴシック";
 inline constexpr QColor kDisplayColour{0, 0, 192}; // dark blue
 
-// The display font; its family is mapped to the installed Japanese faces
-// that stand in for it the first time it is asked for.
+// The display font, in the installed face that stands in for the family.
 QFont displayFont();
 
 // Display font and colour for a label.

@@ -36,9 +36,15 @@ start_quorrel() {
   PID=$!
 }
 
-# start_quorrel_at "YYYY-MM-DD HH:MM:SS": the program's clock starts at that
-# local time and runs on. The library is preloaded: the faketime wrapper forks.
-start_quorrel_at() { start_quorrel env LD_PRELOAD="$FAKETIME_LIB" FAKETIME="@$1" DONT_FAKE_MONOTONIC=1; }
+# start_quorrel_at "YYYY-MM-DD HH:MM:SS": the program's clock reads that local
+# time at STARTED (to the second), however slowly it starts, and runs on. The
+# library is preloaded: the faketime wrapper forks. Files keep their real
+# times, or fontconfig takes its caches for stale.
+start_quorrel_at() {
+  STARTED=$EPOCHSECONDS
+  start_quorrel env LD_PRELOAD="$FAKETIME_LIB" FAKETIME="$(printf %+d $(($(date -d "$1" +%s) - STARTED)))" \
+    DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1
+}
 
 # windows NAME-PATTERN: the ids of the program's visible windows whose title
 # matches. --all, or xdotool ORs its conditions and lists every window.
@@ -61,6 +67,13 @@ wait_window() {
 wait_exit() {
   within 10 eval '! kill -0 "$PID" 2>/dev/null' || fail "the program did not end"
   wait "$PID" && STATUS=0 || STATUS=$?
+}
+
+# menu LETTER KEY: a command from a menu opened with Alt; waits for the menu to
+# open and to go, as keys typed while it holds the keyboard are lost.
+menu() {
+  xdotool key "alt+$1" && within 5 eval '[[ -n $(windows "^Quorrel$") ]]' || fail "no menu $1"
+  xdotool key "$2" && within 5 eval '[[ -z $(windows "^Quorrel$") ]]' || fail "menu $1 stayed"
 }
 
 # focus WINDOW-ID: gives the window the keyboard (there is no window manager).
