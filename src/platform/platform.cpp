@@ -56,9 +56,9 @@ void setText(QMessageBox &box, const QString &text)
     constexpr int kMaxLines = 12;
     box.setTextFormat(Qt::PlainText);
     QString shown = text.left(kMaxCharacters);
-    // The box's label breaks lines only where words may break: a longer word
-    // (a link, a path) would widen the box past the screen and still be cut.
-    // No wider than the box's own width for wrapped text.
+    // The box's label breaks lines only where words may break: a word wider
+    // than the box (a link, a path) would widen it past the screen and still
+    // be cut. Qt's boxes wrap text at half the screen, 500 pixels at most.
     const int maxWidth = std::min(pointerScreen()->availableGeometry().width() / 2, 500);
     const QFontMetrics metrics = box.fontMetrics();
     QTextBoundaryFinder words(QTextBoundaryFinder::Line, shown);
