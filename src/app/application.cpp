@@ -9,6 +9,10 @@
 #include <QSessionManager>
 #include <QTranslator>
 
+#include <csignal>
+#include <cstdlib>
+#include <unistd.h>
+
 namespace quorrel {
 
 namespace {
@@ -41,7 +45,65 @@ void keepWarnings(QLoggingCategory *category)
     }
 }
 
+struct HeldMessage {
+    QtMsgType type;
+    const char *category; // Qt's categories are named by literals
+    QString text;
+};
+QList<HeldMessage> g_held;
+QtMessageHandler g_startHandler = nullptr;
+QByteArray g_noDesktop; // the sentence, made before it may be needed in a signal handler
+// Connecting to a window system takes well under a second.
+constexpr unsigned kAnswerSeconds = 15;
+
+QString described(const char *variable)
+{
+    const QLatin1StringView name(variable);
+    return qEnvironmentVariableIsSet(variable)
+               ? QStringLiteral("%1=\"%2\"").arg(name, qEnvironmentVariable(variable))
+               : QStringLiteral("%1 なし").arg(name);
+}
+
+[[noreturn]] void endWithoutDesktop(int = 0)
+{
+    [[maybe_unused]] const auto written =
+        ::write(STDERR_FILENO, g_noDesktop.constData(), g_noDesktop.size());
+    ::_exit(EXIT_FAILURE);
+}
+
+void holdMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    // Qt's last words before it ends the program itself, when the window
+    // system closes the connection it had just taken.
+    if (type == QtFatalMsg || message.startsWith(u"The Wayland connection")
+        || message.startsWith(u"The X11 connection broke"))
+        endWithoutDesktop();
+    g_held.append({type, context.category, message});
+}
+
 } // namespace
+
+StartMessages::StartMessages()
+{
+    g_noDesktop =
+        QStringLiteral("quorrel: ウィンドウを表示するデスクトップに接続できません（%1、%2）。\n")
+            .arg(described("DISPLAY"), described("WAYLAND_DISPLAY"))
+            .toUtf8();
+    g_startHandler = qInstallMessageHandler(holdMessage);
+    // One that takes the connection but never answers would hold Qt up for good.
+    std::signal(SIGALRM, endWithoutDesktop);
+    ::alarm(kAnswerSeconds);
+}
+
+StartMessages::~StartMessages()
+{
+    ::alarm(0);
+    std::signal(SIGALRM, SIG_DFL);
+    qInstallMessageHandler(g_startHandler);
+    for (const HeldMessage &held : std::exchange(g_held, {}))
+        qt_message_output(held.type, QMessageLogContext(nullptr, 0, nullptr, held.category),
+                          held.text);
+}
 
 void setApplicationIdentity()
 {

@@ -13,6 +13,19 @@ void setApplicationIdentity();
 // language of the system locale, as far as Qt is translated into it.
 void installQtTranslations();
 
+// Holds Qt's messages back while it lives, around the construction of the
+// QApplication. Should no window system open there (no display, or one that
+// does not answer), Qt would abort with a page about its plugins and a core
+// dump: instead the program says so in one sentence and ends with status 1,
+// having written nothing. Once one opens, the messages are passed on.
+class StartMessages {
+public:
+    StartMessages();
+    ~StartMessages();
+    StartMessages(const StartMessages &) = delete;
+    StartMessages &operator=(const StartMessages &) = delete;
+};
+
 // The program's life is the life of its main window: built and loaded before
 // it is shown, and ended by the first close request, whatever its source.
 class Application : public QObject {

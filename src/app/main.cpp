@@ -9,6 +9,7 @@
 #include <QThreadPool>
 
 #include <cstdlib>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -19,7 +20,9 @@ int main(int argc, char *argv[])
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
 
+    auto startMessages = std::make_unique<quorrel::StartMessages>();
     QApplication app(argc, argv);
+    startMessages.reset();
     // Reading the system's fonts is the longest step of the start; a second
     // core does it while the windows are built, until their first text needs it.
     QThreadPool::globalInstance()->start([] { QFontDatabase::families(); });

@@ -3,15 +3,19 @@
 #include "platform/windowhints.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QStyleHints>
+#include <QTextBoundaryFinder>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -37,14 +41,36 @@ void fitCaption(QMessageBox &box)
                   grid->rowCount(), 0, 1, grid->columnCount());
 }
 
+// The monitor the user works on: the one holding the pointer.
+QScreen *pointerScreen()
+{
+    QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
 // Exactly as given, never as markup; a text longer than a box can hold on the
-// screen is cut, and shown whole in the box's details, which scroll.
+// screen is cut, and shown whole in the box's details, which scroll and wrap.
 void setText(QMessageBox &box, const QString &text)
 {
     constexpr int kMaxCharacters = 400;
     constexpr int kMaxLines = 12;
     box.setTextFormat(Qt::PlainText);
     QString shown = text.left(kMaxCharacters);
+    // The box's label breaks lines only where words may break: a word wider
+    // than the box (a link, a path) would widen it past the screen and still
+    // be cut. Qt's boxes wrap text at half the screen, 500 pixels at most.
+    const int maxWidth = std::min(pointerScreen()->availableGeometry().width() / 2, 500);
+    const QFontMetrics metrics = box.fontMetrics();
+    QTextBoundaryFinder words(QTextBoundaryFinder::Line, shown);
+    for (qsizetype start = 0, end = words.toNextBoundary(); end > 0;
+         start = end, end = words.toNextBoundary()) {
+        const QString word = shown.mid(start, end - start);
+        if (metrics.horizontalAdvance(word) > maxWidth) {
+            // What fits of it, less the ellipsis Qt puts in place of the rest.
+            shown.truncate(start + metrics.elidedText(word, Qt::ElideRight, maxWidth).size() - 1);
+            break;
+        }
+    }
     // Wherever the box's label breaks a line.
     static const QRegularExpression lineBreak(QStringLiteral("[\\n\\r\\v\\f\\x{2028}\\x{2029}]"));
     qsizetype lineEnd = -1;
@@ -65,6 +91,28 @@ void setText(QMessageBox &box, const QString &text)
     box.setDetailedText(text);
 }
 
+// A box comes up on the monitor the user works on, if that is not its
+// parent's: placed once Qt has centred it on its parent and before it is
+// mapped, so that the window manager takes it as the program's own place.
+class AlertBox final : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event);
+        // Qt itself centres a box without a parent on the pointer's monitor.
+        QScreen *screen = pointerScreen();
+        if (!parentWidget() || screen == parentWidget()->window()->screen())
+            return;
+        QRect place = geometry();
+        place.moveCenter(screen->availableGeometry().center());
+        windowHandle()->setScreen(screen);
+        move(place.topLeft());
+    }
+};
+
 } // namespace
 
 QDateTime SystemClock::now() const
@@ -79,20 +127,28 @@ QtMessageBoxes::QtMessageBoxes(const Clock &clock) : m_clock(clock)
 
 bool QtMessageBoxes::eventFilter(QObject *watched, QEvent *event)
 {
-    // Each key once, where it comes to a window, before any widget has it.
-    if (!watched->isWindowType()
-        || (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease))
+    // Each key or click once, where it comes to a window, before any widget
+    // has it.
+    const QEvent::Type type = event->type();
+    const bool key = type == QEvent::KeyPress || type == QEvent::KeyRelease;
+    const bool click = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease
+                       || type == QEvent::MouseButtonDblClick;
+    if (!watched->isWindowType() || (!key && !click))
         return false;
     const QDateTime now = m_clock.now();
-    const QDateTime lastKey = std::exchange(m_lastKey, now);
+    const QDateTime lastKey = key ? std::exchange(m_lastKey, now) : m_lastKey;
     const QWidget *box = QApplication::activeModalWidget();
     const QVariant shown = box && static_cast<QObject *>(box->windowHandle()) == watched
                                ? box->property(kShownAt)
                                : QVariant();
+    if (!shown.isValid())
+        return false;
     // A clock set back counts as time gone by, not as a box just shown.
-    return shown.isValid()
-           && (qAbs(shown.toDateTime().msecsTo(now)) < kQuietMs
-               || (lastKey.isValid() && qAbs(lastKey.msecsTo(now)) < kQuietMs));
+    const qint64 up = qAbs(shown.toDateTime().msecsTo(now));
+    // The second click of a double-click on the box before is not an answer.
+    if (click)
+        return up < QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    return up < kQuietMs || (lastKey.isValid() && qAbs(lastKey.msecsTo(now)) < kQuietMs);
 }
 
 void QtMessageBoxes::show(QWidget *parent, const QString &text, BoxIcon icon)
@@ -102,8 +158,8 @@ void QtMessageBoxes::show(QWidget *parent, const QString &text, BoxIcon icon)
     const bool wayland = QGuiApplication::platformName() == u"wayland";
     if (icon == BoxIcon::Critical && wayland)
         parent = nullptr;
-    QMessageBox box(icon == BoxIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    kAppTitle.toString(), {}, QMessageBox::Ok, parent);
+    AlertBox box(icon == BoxIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
+                 kAppTitle.toString(), {}, QMessageBox::Ok, parent);
     setText(box, text);
     fitCaption(box);
     // An alert comes up above whatever the user is working in, on the

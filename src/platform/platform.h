@@ -43,7 +43,10 @@ public:
 
 // A box takes no key as its answer until it has been up, and the keyboard
 // quiet, for half a second: typing meant for a slot or another program does
-// not dismiss it unread, and goes nowhere meanwhile. A click counts at once.
+// not dismiss it unread, and goes nowhere meanwhile. A click counts once the
+// box has been up for as long as a double-click may take (the desktop's
+// setting, 400 ms by default), so that a double-click on one box never
+// answers the next; from then on, at once, whatever the keyboard does.
 class QtMessageBoxes final : public QObject, public MessageBoxes {
 public:
     explicit QtMessageBoxes(const Clock &clock);

@@ -11,7 +11,9 @@ cd "$WORK/here"
 export XDG_RUNTIME_DIR="$WORK/.runtime"
 # On a free display that the server picks and reports once it takes clients.
 mkfifo "$WORK/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb" &
+# A test may start another server than Xvfb: x_server ARGS..., defined before.
+declare -F x_server >/dev/null || x_server() { exec Xvfb -screen 0 1024x768x24 "$@"; }
+x_server -displayfd 3 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb" &
 XVFB=$!
 # A program left by a failure is asked to end first, so that the faked clock
 # cleans up after it; the server goes last, before the next test starts one.
@@ -63,9 +65,9 @@ wait_window() {
   windows "$1" | head -1 | grep . || fail "the program ended before showing '$1': $(cat "$WORK/stderr")"
 }
 
-# wait_exit: waits for the program to end; sets STATUS.
+# wait_exit [SECONDS]: waits for the program to end; sets STATUS.
 wait_exit() {
-  within 10 eval '! kill -0 "$PID" 2>/dev/null' || fail "the program did not end"
+  within "${1:-10}" eval '! kill -0 "$PID" 2>/dev/null' || fail "the program did not end"
   wait "$PID" && STATUS=0 || STATUS=$?
 }
 
