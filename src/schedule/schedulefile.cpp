@@ -275,6 +275,18 @@ QString placeNew(const QString &made, const QString &stem, const QString &ending
     return {};
 }
 
+// Makes a copy of `bytes`, or without them of the file at `from` (see
+// makeCopy), as a new file named as placeNew names it. The name used, or empty
+// with the reason in `why`.
+QString newCopy(const QString &from, const std::optional<QByteArray> &bytes, const QString &stem,
+                const QString &ending, QString &why)
+{
+    QDir().mkpath(QFileInfo(stem).path());
+    const QString temporary = temporaryBeside(stem);
+    why = makeCopy(from, bytes, temporary);
+    return why.isEmpty() ? placeNew(temporary, stem, ending, why) : QString();
+}
+
 } // namespace
 
 QString formatSchedule(const QList<Slot> &records)
@@ -395,22 +407,13 @@ QString keepAside(const QString &path, QStringList &kept, QString &why, const QS
         why = name + QStringLiteral(": ") + systemError(errno);
         ::unlink(made.constData());
     }
-    QDir().mkpath(QFileInfo(elsewhere).path());
-    const QString temporary = temporaryBeside(elsewhere);
-    if (const QString failed = makeCopy(path, bytes, temporary); !failed.isEmpty()) {
-        why = failed;
-        return {};
-    }
-    return placeNew(temporary, elsewhere, QStringLiteral("~.txt"), why);
+    return newCopy(path, bytes, elsewhere, QStringLiteral("~.txt"), why);
 }
 
 QString writeNewFile(const QString &stem, const QString &ending, const QByteArray &bytes,
                      QString &why)
 {
-    QDir().mkpath(QFileInfo(stem).path());
-    const QString temporary = temporaryBeside(stem);
-    why = makeCopy({}, bytes, temporary);
-    return why.isEmpty() ? placeNew(temporary, stem, ending, why) : QString();
+    return newCopy({}, bytes, stem, ending, why);
 }
 
 bool beingWritten(const QString &path)
