@@ -1,12 +1,11 @@
 #include "app/application.h"
 #include "app/signalcloser.h"
 #include "platform/alertsound.h"
+#include "ui/fontreader.h"
 #include "ui/lazyiconstyle.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QScopeGuard>
-#include <QThreadPool>
 
 #include <cstdlib>
 #include <memory>
@@ -14,6 +13,7 @@
 int main(int argc, char *argv[])
 {
     quorrel::guardStart();
+    quorrel::FontReader fonts;
     // The frameless main window and the About window's fixed place need a
     // window system that honours client placement: XWayland on a Wayland
     // desktop, unless the user chose a platform.
@@ -23,11 +23,9 @@ int main(int argc, char *argv[])
     auto startMessages = std::make_unique<quorrel::StartMessages>();
     QApplication app(argc, argv);
     startMessages.reset();
-    // Reading the system's fonts is the longest step of the start; a second
-    // core does it while the windows are built, until their first text needs it.
-    QThreadPool::globalInstance()->start([] { QFontDatabase::families(); });
+    fonts.applicationStarted();
     // The application owns the fonts: it goes only once they are read.
-    const auto fontsRead = qScopeGuard([] { QThreadPool::globalInstance()->waitForDone(); });
+    const auto fontsRead = qScopeGuard([&fonts] { fonts.wait(); });
     QApplication::setStyle(new quorrel::LazyIconStyle);
     quorrel::setApplicationIdentity();
     quorrel::installQtTranslations();
