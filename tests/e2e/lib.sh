@@ -81,6 +81,13 @@ menu() {
 # focus WINDOW-ID: gives the window the keyboard (there is no window manager).
 focus() { xdotool windowfocus --sync "$1" && sleep 0.2; }
 
+# read_word WINDOW WORD: sets AT to "X Y", the middle of WORD as read off the window; all read in $WORK/words.
+read_word() {
+  import -silent -window "$1" -colorspace gray -resize 400% png:- | tesseract stdin - --psm 11 --dpi 300 tsv |
+    awk -F'\t' 'NR > 1 && $12 != "" { print int(($7 + $9 / 2) / 4), int(($8 + $10 / 2) / 4), $12 }' >"$WORK/words"
+  AT=$(awk -v word="$2" '$3 == word { print $1, $2; found = 1; exit } END { exit !found }' "$WORK/words")
+}
+
 # expect_file BYTES-AS-PRINTF-FORMAT
 expect_file() {
   printf "$1" >"$WORK/expected"
