@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "schedule/schedulefile.h"
 #include "support/fakes.h"
+#include "ui/fontreader.h"
 
 #include <csignal>
 #include <cstdio>
@@ -121,6 +122,16 @@ private slots:
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         QCOMPARE(form->minimumSize(), form->maximumSize()); // no sizing
+    }
+
+    void namesTheFaceOfTheDefaultFont()
+    {
+        // By its name, the face that Qt finds for the generic name by ranking them all.
+        const QString face = quorrel::chosenFace(QStringLiteral("Sans Serif"));
+        QVERIFY(!face.isEmpty());
+        QCOMPARE(QFontInfo(QFont(face)).family(),
+                 QFontInfo(QFont(QStringLiteral("Sans Serif"))).family());
+        QCOMPARE(quorrel::chosenFace(face), QString()); // a face's own name is kept
     }
 
     void marksTimesThatNeverMatch()

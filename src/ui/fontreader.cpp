@@ -9,11 +9,6 @@
 
 namespace quorrel {
 
-namespace {
-
-// The face fontconfig chooses for a family name that is none of its faces
-// (a generic name such as Qt's own default "Sans Serif"), for this locale; an
-// empty string for a face's own name, or when fontconfig chooses none.
 QString chosenFace(const QString &family)
 {
     const std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> pattern(FcPatternCreate(),
@@ -37,8 +32,6 @@ QString chosenFace(const QString &family)
     }
     return face;
 }
-
-} // namespace
 
 FontReader::FontReader()
     : m_thread([this, started = m_started.get_future()]() mutable {

@@ -3,7 +3,14 @@
 #include <future>
 #include <thread>
 
+#include <QString>
+
 namespace quorrel {
+
+// The face fontconfig chooses, for this locale, for a family name that is
+// none of its faces (a generic name such as Qt's own default "Sans Serif");
+// empty for a face's own name, or when fontconfig chooses none.
+QString chosenFace(const QString &family);
 
 // Reads the system's fonts on a second core while the program starts: on a
 // desktop with thousands of faces it is the longest step of the start, and
