@@ -9,12 +9,12 @@
 
 namespace quorrel {
 
-namespace {
-
 bool onWayland()
 {
     return QGuiApplication::platformName() == u"wayland";
 }
+
+namespace {
 
 struct Request {
     xdg_activation_v1 *activation = nullptr;

@@ -4,6 +4,9 @@
 
 namespace quorrel {
 
+// True when the program runs on Wayland itself, not through XWayland.
+bool onWayland();
+
 // On Wayland a program may bring its window forward only with an activation
 // token (xdg-activation), which the compositor gives to the start the user
 // asked for. Neither call does anything off Wayland.

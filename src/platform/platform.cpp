@@ -1,5 +1,6 @@
 #include "platform/platform.h"
 
+#include "platform/activation.h"
 #include "platform/windowhints.h"
 
 #include <QApplication>
@@ -155,7 +156,7 @@ void QtMessageBoxes::show(QWidget *parent, const QString &text, BoxIcon icon)
 {
     // A Wayland compositor hides a box with its minimised window, and tells
     // no program that its window is minimised: there an alert stands alone.
-    const bool wayland = QGuiApplication::platformName() == u"wayland";
+    const bool wayland = onWayland();
     if (icon == BoxIcon::Critical && wayland)
         parent = nullptr;
     AlertBox box(icon == BoxIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
