@@ -76,6 +76,11 @@ QString ScheduleStore::shown(const QString &name) const
                : name;
 }
 
+QByteArray ScheduleStore::currentBytes() const
+{
+    return encodeScheduleText(formatSchedule(m_slots()));
+}
+
 QString ScheduleStore::shownPath() const
 {
     return shown(m_path);
@@ -120,8 +125,7 @@ bool ScheduleStore::takeIn(const LoadResult &disk, QString &note)
     // be, and without a place for it the version waits.
     if (clears(disk.records)) {
         QString why;
-        const QString kept = keepAside(m_path, m_kept, why, dataStem(),
-                                       encodeScheduleText(formatSchedule(m_slots())));
+        const QString kept = keepAside(m_path, m_kept, why, dataStem(), currentBytes());
         const QString file = QStringLiteral("予定表ファイル「%1」はほかのプログラムで書き換えられ、"
                                             "入っていた予定のいくつかがなくなっています。")
                                  .arg(shownPath());
@@ -178,7 +182,7 @@ QString ScheduleStore::save()
                          .arg(shown(kept))
                    + (disk.error.isEmpty() ? QString() : QStringLiteral("\n\n") + disk.error);
     }
-    const QByteArray bytes = encodeScheduleText(formatSchedule(m_slots()));
+    const QByteArray bytes = currentBytes();
     const QString why = replaceFile(m_path, bytes);
     if (why.isEmpty()) {
         m_known = bytes;
@@ -196,8 +200,7 @@ QString ScheduleStore::save()
 QString ScheduleStore::rescue()
 {
     QString why;
-    return writeNewFile(dataStem(), QStringLiteral(".txt"),
-                        encodeScheduleText(formatSchedule(m_slots())), why);
+    return writeNewFile(dataStem(), QStringLiteral(".txt"), currentBytes(), why);
 }
 
 void ScheduleStore::stop()

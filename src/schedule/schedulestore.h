@@ -74,6 +74,8 @@ private:
     // user must be told, once all is in order.
     bool takeIn(const LoadResult &disk, QString &note);
     QString shown(const QString &name) const;
+    // The file's bytes for the schedule as the window shows it now.
+    QByteArray currentBytes() const;
 
     QString m_path;
     std::function<QList<Slot>()> m_slots;
