@@ -48,6 +48,29 @@ start_quorrel_at() {
     DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1
 }
 
+# start_quorrel_clocked "YYYY-MM-DD HH:MM:SS": the program's clock reads that
+# local time and runs on, until set_clock sets another, read within a second.
+# Files keep their real times, or fontconfig takes its caches for stale.
+start_quorrel_clocked() {
+  set_clock "$1"
+  start_quorrel env LD_PRELOAD="$FAKETIME_LIB" FAKETIME_TIMESTAMP_FILE="$WORK/clock" FAKETIME_CACHE_DURATION=1 \
+    DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1
+}
+set_clock() { echo "@$1" >"$WORK/clock"; }
+
+# wait_wm NAME: waits until the window manager that calls itself NAME runs; what it said is in $WORK/wm.
+wait_wm() {
+  local name=$1
+  within 20 eval 'wmctrl -m 2>/dev/null | grep -qx "Name: $name"' || fail "$name did not start: $(cat "$WORK/wm")"
+}
+
+# stop_wm PID NAME: ends the window manager, until it has gone for the X server
+# too: a window mapped meanwhile would be asked of it, and never shown.
+stop_wm() {
+  kill "$1" && wait "$1" || true
+  within 10 eval '! wmctrl -m >/dev/null 2>&1' || fail "$2 did not go"
+}
+
 # windows NAME-PATTERN: the ids of the program's visible windows whose title
 # matches. --all, or xdotool ORs its conditions and lists every window.
 windows() {
